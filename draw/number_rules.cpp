@@ -1,0 +1,352 @@
+#include "number_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <system_error>
+
+namespace draw
+{
+
+OverflowError::OverflowError() : std::overflow_error("overflow") {}
+
+namespace
+{
+
+constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsBlankAscii(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int DigitValue(char c)
+{
+    const char upper = Upper(c);
+    if (upper >= '0' && upper <= '9')
+        return upper - '0';
+    if (upper >= 'A' && upper <= 'F')
+        return upper - 'A' + 10;
+    return -1;
+}
+
+std::int16_t FitInt16(std::int32_t value)
+{
+    if (value < INT16_MIN || value > INT16_MAX)
+        throw OverflowError();
+    return static_cast<std::int16_t>(value);
+}
+
+// Walks a text as the number reader sees it: blanks (space, tab, line feed) vanish, a full-width
+// form U+FF01..U+FF5E reads as its ASCII twin (what a Chinese input method types in full-width
+// mode), and any other non-ASCII character reads as '\0', which no number can continue with.
+class NumberScanner
+{
+public:
+    explicit NumberScanner(std::string_view text) : text_(text) { Load(); }
+
+    char Peek() const { return current_; }
+
+    void Next()
+    {
+        position_ += length_;
+        Load();
+    }
+
+private:
+    void Load()
+    {
+        for (;;) {
+            if (position_ >= text_.size()) {
+                current_ = '\0';
+                length_ = 0;
+                return;
+            }
+            Decode();
+            if (current_ != ' ' && current_ != '\t' && current_ != '\n')
+                return;
+            position_ += length_;
+        }
+    }
+
+    void Decode()
+    {
+        const auto lead = static_cast<unsigned char>(text_[position_]);
+        length_ = 1;
+        current_ = lead < 0x80 ? static_cast<char>(lead) : '\0';
+        if (lead != 0xEF || text_.size() - position_ < 3)
+            return;
+        const auto second = static_cast<unsigned char>(text_[position_ + 1]);
+        const auto third = static_cast<unsigned char>(text_[position_ + 2]);
+        if (second == 0xBC && third >= 0x81 && third <= 0xBF) {
+            current_ = static_cast<char>(third - 0x81 + 0x21);
+            length_ = 3;
+        } else if (second == 0xBD && third >= 0x80 && third <= 0x9E) {
+            current_ = static_cast<char>(third - 0x80 + 0x60);
+            length_ = 3;
+        }
+    }
+
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::size_t length_ = 0;
+    char current_ = '\0';
+};
+
+// "&H" and "&O" values: a non-negative whole number of any length.
+double ReadRadix(NumberScanner& in, int base)
+{
+    double value = 0.0;
+    for (int digit = DigitValue(in.Peek()); digit >= 0 && digit < base;
+         digit = DigitValue(in.Peek())) {
+        value = value * base + digit;
+        if (std::isinf(value))
+            throw OverflowError();
+        in.Next();
+    }
+    return value;
+}
+
+// 767 significant digits decide the rounding of any double; the digits past the kept ones only
+// matter through whether any of them is non-zero, which one extra '1' stands for. This keeps the
+// conversion exact while bounding its work however long the text is.
+constexpr std::size_t kKeptDigits = 780;
+// Far beyond any double exponent; caps the exponent so that a long run of digits cannot overflow
+// it.
+constexpr std::int64_t kExponentCap = 1'000'000'000;
+// 0.1e400 already exceeds the double range, and 0.9e-400 is below its smallest value.
+constexpr std::int64_t kExponentLimit = 400;
+
+// digits x 10^scale when both the digits and the power of ten are exact doubles: one correctly
+// rounded multiplication or division then gives the exact reading, which covers every number a
+// user types in a box without the general conversion.
+std::optional<double> ExactSmallValue(const char* digits, std::size_t count, std::int64_t scale)
+{
+    constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr auto kLargestPower = static_cast<std::int64_t>(kPowersOfTen.size() - 1);
+    if (count > 15 || scale < -kLargestPower || scale > kLargestPower)
+        return std::nullopt;
+    std::int64_t whole = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        whole = whole * 10 + (digits[i] - '0');
+    const auto value = static_cast<double>(whole);
+    const double power = kPowersOfTen[static_cast<std::size_t>(scale < 0 ? -scale : scale)];
+    return scale < 0 ? value / power : value * power;
+}
+
+double ReadDecimal(NumberScanner& in)
+{
+    bool negative = false;
+    if (in.Peek() == '+' || in.Peek() == '-') {
+        negative = in.Peek() == '-';
+        in.Next();
+    }
+
+    // The value read is 0.<digits> x 10^pointExponent.
+    std::array<char, kKeptDigits + 1> digits; // only the first count are set
+    std::size_t count = 0;
+    bool droppedNonZero = false;
+    std::int64_t pointExponent = 0;
+    bool anyDigit = false;
+    bool afterPoint = false;
+    for (;; in.Next()) {
+        const char c = in.Peek();
+        if (c == '.' && !afterPoint) {
+            afterPoint = true;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            break;
+        anyDigit = true;
+        if (count == 0 && c == '0') {
+            if (afterPoint)
+                --pointExponent;
+            continue;
+        }
+        if (!afterPoint)
+            ++pointExponent;
+        if (count < kKeptDigits)
+            digits[count++] = c;
+        else if (c != '0')
+            droppedNonZero = true;
+    }
+    if (!anyDigit)
+        return 0.0;
+
+    std::int64_t exponent = 0;
+    if (Upper(in.Peek()) == 'E') {
+        in.Next();
+        bool exponentNegative = false;
+        if (in.Peek() == '+' || in.Peek() == '-') {
+            exponentNegative = in.Peek() == '-';
+            in.Next();
+        }
+        for (char c = in.Peek(); c >= '0' && c <= '9'; c = in.Peek()) {
+            if (exponent < kExponentCap)
+                exponent = exponent * 10 + (c - '0');
+            in.Next();
+        }
+        if (exponentNegative)
+            exponent = -exponent;
+    }
+
+    const double zero = negative ? -0.0 : 0.0;
+    const std::int64_t totalExponent = pointExponent + exponent;
+    if (count == 0 || totalExponent < -kExponentLimit)
+        return zero;
+    if (totalExponent > kExponentLimit)
+        throw OverflowError();
+    if (droppedNonZero)
+        digits[count++] = '1';
+
+    const std::int64_t scale = totalExponent - static_cast<std::int64_t>(count);
+    if (const auto exact = ExactSmallValue(digits.data(), count, scale))
+        return negative ? -*exact : *exact;
+
+    // digits e (totalExponent - count), in the locale-independent form std::from_chars reads.
+    std::array<char, kKeptDigits + 1 + 16> buffer;
+    char* end = std::copy(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(count),
+                          buffer.begin());
+    *end++ = 'e';
+    end = std::to_chars(end, buffer.end(), scale).ptr;
+
+    double value = 0.0;
+    const auto result = std::from_chars(buffer.data(), end, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (totalExponent > 0)
+            throw OverflowError();
+        return zero;
+    }
+    if (std::isinf(value))
+        throw OverflowError();
+    return negative ? -value : value;
+}
+
+} // namespace
+
+std::string_view Trim(std::string_view text)
+{
+    const auto plainEnd = [](char c) { return !IsBlankAscii(c) && c != kIdeographicSpace.front(); };
+    if (!text.empty() && plainEnd(text.front()) && plainEnd(text.back()))
+        return text;
+    for (;;) {
+        if (!text.empty() && IsBlankAscii(text.front()))
+            text.remove_prefix(1);
+        else if (StartsWith(text, kIdeographicSpace))
+            text.remove_prefix(kIdeographicSpace.size());
+        else
+            break;
+    }
+    for (;;) {
+        if (!text.empty() && IsBlankAscii(text.back()))
+            text.remove_suffix(1);
+        else if (EndsWith(text, kIdeographicSpace))
+            text.remove_suffix(kIdeographicSpace.size());
+        else
+            break;
+    }
+    return text;
+}
+
+double ValText(std::string_view text)
+{
+    // What a box nearly always holds: a few plain digits.
+    constexpr std::size_t kShortDigits = 9;
+    if (!text.empty() && text.size() <= kShortDigits &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        std::int32_t whole = 0;
+        for (const char c : text)
+            whole = whole * 10 + (c - '0');
+        return whole;
+    }
+
+    NumberScanner in(text);
+    if (in.Peek() != '&')
+        return ReadDecimal(in);
+    in.Next();
+    const char radix = Upper(in.Peek());
+    if (radix != 'H' && radix != 'O')
+        return 0.0;
+    in.Next();
+    return ReadRadix(in, radix == 'H' ? 16 : 8);
+}
+
+std::int16_t ToInt16(double value)
+{
+    // Also rejects NaN, which fails every comparison.
+    if (!(value >= -32768.5 && value <= 32767.5))
+        throw OverflowError();
+    if (const auto whole = static_cast<std::int32_t>(value); whole == value)
+        return FitInt16(whole);
+    const double below = std::floor(value);
+    const double fraction = value - below;
+    const auto whole = static_cast<std::int32_t>(below);
+    const bool up = fraction > 0.5 || (fraction == 0.5 && whole % 2 != 0);
+    return FitInt16(up ? whole + 1 : whole);
+}
+
+std::int16_t CheckedAdd(std::int16_t x, std::int16_t y)
+{
+    return FitInt16(std::int32_t{x} + y);
+}
+
+std::int16_t CheckedSub(std::int16_t x, std::int16_t y)
+{
+    return FitInt16(std::int32_t{x} - y);
+}
+
+std::int16_t CheckedMul(std::int16_t x, std::int16_t y)
+{
+    return FitInt16(std::int32_t{x} * y);
+}
+
+std::int16_t CheckedAbs(std::int16_t x)
+{
+    return x < 0 ? CheckedSub(0, x) : x;
+}
+
+IntegerText::IntegerText(std::int16_t value)
+{
+    const auto result = std::to_chars(chars_.data(), chars_.data() + chars_.size(), value);
+    size_ = static_cast<std::size_t>(result.ptr - chars_.data());
+}
+
+IntegerText IntText(std::int16_t value)
+{
+    return IntegerText(value);
+}
+
+std::string_view LastChar(std::string_view text)
+{
+    if (text.empty())
+        return text;
+    // Step back from the last byte over UTF-8 continuation bytes to the lead byte (at most 4
+    // bytes).
+    std::size_t start = text.size() - 1;
+    while (start > 0 && text.size() - start < 4 &&
+           (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        --start;
+    return text.substr(start);
+}
+
+} // namespace draw

@@ -1,0 +1,58 @@
+// Value rules shared by the whole calculation: how a box text becomes a number, how that number
+// becomes the 16-bit working integer, checked 16-bit arithmetic, and integers back to text.
+// Texts are UTF-8.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace draw
+{
+
+// The one error of the calculation: a value left the range it must fit in.
+class OverflowError : public std::overflow_error
+{
+public:
+    OverflowError();
+};
+
+// Removes spaces, tabs and ideographic spaces (U+3000) from both ends; inner ones stay.
+std::string_view Trim(std::string_view text);
+
+// Reads the leading number of a text, ignoring blanks anywhere (see the README for the rules).
+// Text without a number reads as 0. Throws OverflowError when the number exceeds the double range.
+double ValText(std::string_view text);
+
+// Rounds half to even; throws OverflowError when the result leaves -32768..32767.
+std::int16_t ToInt16(double value);
+
+// Exact 16-bit arithmetic: each throws OverflowError instead of wrapping.
+std::int16_t CheckedAdd(std::int16_t x, std::int16_t y);
+std::int16_t CheckedSub(std::int16_t x, std::int16_t y);
+std::int16_t CheckedMul(std::int16_t x, std::int16_t y);
+std::int16_t CheckedAbs(std::int16_t x);
+
+// The decimal text of a working integer, held in place: the calculation writes over a dozen of
+// these per draw, and building each as a std::string would cost more than all its arithmetic.
+class IntegerText
+{
+public:
+    explicit IntegerText(std::int16_t value);
+    operator std::string_view() const { return {chars_.data(), size_}; }
+
+private:
+    std::array<char, 6> chars_{}; // "-32768" is the longest
+    std::size_t size_ = 0;
+};
+
+// Shortest decimal form: "0", "7", "-3".
+IntegerText IntText(std::int16_t value);
+
+// The final code point of a UTF-8 text; empty for the empty text.
+std::string_view LastChar(std::string_view text);
+
+} // namespace draw

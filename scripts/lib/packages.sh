@@ -1,0 +1,36 @@
+# Installs the Debian packages named in the arguments that are not installed yet.
+# Runs apt-get update only when something has to be installed; uses sudo when not root.
+install_missing_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "These packages are missing and installing them needs root or sudo: ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+# What building and testing Dravix needs.
+DRAVIX_BUILD_PACKAGES=(
+    g++ cmake make pkg-config
+    qt6-base-dev qt6-translations-l10n fonts-noto-cjk
+)
+DRAVIX_TEST_PACKAGES=(
+    libgtest-dev libbenchmark-dev
+    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
+)
