@@ -1,0 +1,222 @@
+#include "main_window.h"
+
+#include "draw_analysis.h"
+#include "number_rules.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainterPath>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+
+namespace
+{
+
+const QString kTitle = QStringLiteral("Dravix");
+
+// The layout is given in twips; 15 twips make one device-independent pixel.
+constexpr int kTwipsPerPixel = 15;
+
+QRect TwipsRect(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
+}
+
+// Each face is asked for by its Windows name first, then by stand-ins with Simplified Chinese
+// glyph forms: left to itself, font fallback may pick Japanese forms on a non-Chinese locale.
+QFont SongFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
+                      QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(12);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont HeiFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("黑体"), QStringLiteral("SimHei"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPointSize(12);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QFont WindowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                      QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("SimSun")});
+    font.setPointSize(9);
+    return font;
+}
+
+QLineEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName,
+                   const QRect& geometry)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    box->setGeometry(geometry);
+    // Qt's default cap is 32767 characters; a pasted text is kept whole instead.
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
+}
+
+QPushButton* Button(QWidget* parent, const QString& name, const QString& caption,
+                    const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    button->setGeometry(geometry);
+    // Enter presses a button that has the focus, as Space does; outside a dialog Qt would
+    // otherwise ignore it. No button is the default, so Enter in a text box presses nothing.
+    button->setAutoDefault(true);
+    return button;
+}
+
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, kTitle, text, QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+    // Take the keyboard back from the closed box even where no window manager hands it back.
+    if (parent != nullptr)
+        parent->activateWindow();
+}
+
+// Centres the glyphs, not the line box, in a label: CJK faces set their ideographs high in a tall
+// line box, and the prompt's 17 px leave no room to spare for a 16 px glyph. The label centres
+// its line box in its contents; a margin below (or above) moves that centre by half its size.
+void CentreInkVertically(QLabel* label)
+{
+    const QFontMetricsF metrics(label->font());
+    QPainterPath outline;
+    outline.addText(0, 0, label->font(), label->text());
+    const QRectF ink = outline.boundingRect();
+    const int lift = qRound(metrics.ascent() - metrics.descent() + ink.top() + ink.bottom());
+    label->setContentsMargins(0, std::max(0, -lift), 0, std::max(0, lift));
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent), Label1(new QLabel(QStringLiteral("请输入3D号码："), this)),
+      Text1(TextBox(this, QStringLiteral("Text1"), QStringLiteral("第一个号码"),
+                    TwipsRect(2880, 240, 375, 375))),
+      Text2(TextBox(this, QStringLiteral("Text2"), QStringLiteral("计算结果"),
+                    TwipsRect(120, 1440, 5535, 615))),
+      Text3(TextBox(this, QStringLiteral("Text3"), QStringLiteral("第二个号码"),
+                    TwipsRect(3360, 240, 375, 375))),
+      Text4(TextBox(this, QStringLiteral("Text4"), QStringLiteral("第三个号码"),
+                    TwipsRect(3840, 240, 375, 375))),
+      Command1(Button(this, QStringLiteral("Command1"), QStringLiteral("计算"),
+                      TwipsRect(1320, 840, 975, 375))),
+      Command2(Button(this, QStringLiteral("Command2"), QStringLiteral("清空"),
+                      TwipsRect(3240, 840, 975, 375)))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kTitle);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(WindowFont());
+    setFixedSize(TwipsRect(0, 0, 5775, 2985).size());
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(TwipsRect(960, 360, 1815, 255));
+    Label1->setFont(HeiFont());
+    QPalette red = Label1->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Label1->setPalette(red);
+    CentreInkVertically(Label1);
+    for (QLineEdit* box : {Text1, Text3, Text4})
+        box->setFont(SongFont());
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+    Text1->setFocus();
+
+    ConnectHandler(Command1, &QPushButton::clicked, &Form1::Command1_Click);
+    ConnectHandler(Command2, &QPushButton::clicked, &Form1::Command2_Click);
+    ConnectHandler(Text1, &QLineEdit::textChanged, &Form1::Text1_Change);
+    ConnectHandler(Text3, &QLineEdit::textChanged, &Form1::Text3_Change);
+    ConnectHandler(Text4, &QLineEdit::textChanged, &Form1::Text4_Change);
+}
+
+// An exception must not cross Qt's event loop, so this is where a handler's failure is caught
+// and reported; the window then goes on as it was.
+template <typename Sender, typename Signal>
+void Form1::ConnectHandler(Sender* sender, Signal signal, void (Form1::*handler)())
+{
+    connect(sender, signal, this, [this, handler] {
+        try {
+            (this->*handler)();
+        } catch (...) {
+            ReportError(this, std::current_exception());
+        }
+    });
+}
+
+void Form1::Command1_Click()
+{
+    const std::optional<std::string> line = draw::AnalyseDraw(
+        Text1->text().toStdString(), Text3->text().toStdString(), Text4->text().toStdString());
+    if (!line) {
+        ShowMessage(this, QMessageBox::NoIcon, QStringLiteral("请输入开奖号码"));
+        Text1->setFocus();
+        return;
+    }
+    Text2->setText(QString::fromStdString(*line));
+}
+
+void Form1::Command2_Click()
+{
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
+    Text4->clear();
+}
+
+void Form1::Text1_Change()
+{
+    Text3->setFocus();
+}
+
+void Form1::Text3_Change()
+{
+    Text4->setFocus();
+}
+
+void Form1::Text4_Change()
+{
+    Command1->setFocus();
+}
+
+void ReportError(QWidget* parent, const std::exception_ptr& error)
+{
+    QString text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const draw::OverflowError&) {
+        text = QStringLiteral("运行时错误：溢出");
+    } catch (const std::exception& other) {
+        text = QStringLiteral("运行时错误：") + QString::fromUtf8(other.what());
+    } catch (...) {
+        text = QStringLiteral("运行时错误：未知错误");
+    }
+    ShowMessage(parent, QMessageBox::Critical, text);
+}
