@@ -3,11 +3,15 @@
 #include "draw_analysis.h"
 #include "number_rules.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QTranslator>
 
 #include <algorithm>
 #include <limits>
@@ -26,38 +30,33 @@ QRect TwipsRect(int left, int top, int width, int height)
             height / kTwipsPerPixel};
 }
 
-// Each face is asked for by its Windows name first, then by stand-ins with Simplified Chinese
-// glyph forms: left to itself, font fallback may pick Japanese forms on a non-Chinese locale.
-QFont SongFont()
+// A face asked for by its Windows name first, then by stand-ins with Simplified Chinese glyph
+// forms: left to itself, font fallback may pick Japanese forms on a non-Chinese locale. Han text
+// needs no OpenType shaping, and skipping it spares loading the faces' large layout tables.
+QFont ChineseFont(const QStringList& families, int pointSize, QFont::Weight weight)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
-                      QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(12);
-    font.setWeight(QFont::Normal);
+    font.setFamilies(families);
+    font.setPointSize(pointSize);
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
+}
+
+QFont SongFont(int pointSize)
+{
+    return ChineseFont({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
+                        QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")},
+                       pointSize, QFont::Normal);
 }
 
 QFont HeiFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("黑体"), QStringLiteral("SimHei"),
-                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                      QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPointSize(12);
-    font.setWeight(QFont::Bold);
-    return font;
-}
-
-QFont WindowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                      QStringLiteral("Microsoft YaHei"), QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("SimSun")});
-    font.setPointSize(9);
-    return font;
+    return ChineseFont({QStringLiteral("黑体"), QStringLiteral("SimHei"),
+                        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                        QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")},
+                       12, QFont::Bold);
 }
 
 QLineEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName,
@@ -130,7 +129,7 @@ Form1::Form1(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(WindowFont());
+    setFont(SongFont(9));
     setFixedSize(TwipsRect(0, 0, 5775, 2985).size());
 
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -141,7 +140,7 @@ Form1::Form1(QWidget* parent)
     Label1->setPalette(red);
     CentreInkVertically(Label1);
     for (QLineEdit* box : {Text1, Text3, Text4})
-        box->setFont(SongFont());
+        box->setFont(SongFont(12));
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
@@ -204,6 +203,15 @@ void Form1::Text3_Change()
 void Form1::Text4_Change()
 {
     Command1->setFocus();
+}
+
+void SetUpChineseApplication(QApplication& app)
+{
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
+    QApplication::setFont(SongFont(9));
 }
 
 void ReportError(QWidget* parent, const std::exception_ptr& error)

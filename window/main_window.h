@@ -4,6 +4,7 @@
 
 #include <exception>
 
+class QApplication;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,6 +36,10 @@ private:
     QPushButton* const Command1;
     QPushButton* const Command2;
 };
+
+// Makes Qt's own texts (standard buttons, context menus) Simplified Chinese and the Song face the
+// application's font, so every dialog and menu shows Simplified Chinese forms whatever the locale.
+void SetUpChineseApplication(QApplication& app);
 
 // The application's general error report: a modal box that names the error.
 void ReportError(QWidget* parent, const std::exception_ptr& error);

@@ -27,7 +27,7 @@ install_missing_packages() {
 
 # What building and testing Dravix needs.
 DRAVIX_BUILD_PACKAGES=(
-    g++ cmake make pkg-config
+    g++ cmake make
     qt6-base-dev qt6-translations-l10n fonts-noto-cjk
 )
 DRAVIX_TEST_PACKAGES=(
