@@ -150,6 +150,18 @@ TEST_F(WindowTest, AFreshWindowShowsItsControlsInPlace)
     EXPECT_EQ(Focus(), Child("Text1"));
 }
 
+TEST_F(WindowTest, TheWindowShowsTheProgramIconAndVersion)
+{
+    for (const int size : {16, 32, 48}) {
+        const QPixmap pixmap = form.windowIcon().pixmap(QSize(size, size));
+        EXPECT_EQ(pixmap.size(), QSize(size, size)) << size;
+        // The tile's red, not a blank image.
+        EXPECT_EQ(pixmap.toImage().pixelColor(size / 2, size / 6), QColor(255, 0, 0)) << size;
+    }
+    EXPECT_EQ(QApplication::applicationVersion(), "1.0.0.0");
+    EXPECT_EQ(QApplication::windowIcon().availableSizes().size(), 3);
+}
+
 TEST_F(WindowTest, ControlsHaveChineseAccessibleNames)
 {
     const struct {
@@ -379,7 +391,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SetUpChineseApplication(app);
+    SetUpApplication(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,7 +6,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     try {
-        SetUpChineseApplication(app);
+        SetUpApplication(app);
         Form1 form;
         form.show();
         return QApplication::exec();

@@ -1,9 +1,12 @@
 #include "main_window.h"
 
+#include "dravix_version.h"
 #include "draw_analysis.h"
 #include "number_rules.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QIcon>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -57,6 +60,15 @@ QFont HeiFont()
                         QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
                         QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")},
                        12, QFont::Bold);
+}
+
+// Every size of the program's icon that the build embeds.
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (QDirIterator images(QStringLiteral(":/icons")); images.hasNext();)
+        icon.addFile(images.next());
+    return icon;
 }
 
 QLineEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName,
@@ -126,6 +138,7 @@ Form1::Form1(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kTitle);
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -205,8 +218,13 @@ void Form1::Text4_Change()
     Command1->setFocus();
 }
 
-void SetUpChineseApplication(QApplication& app)
+void SetUpApplication(QApplication& app)
 {
+    QApplication::setApplicationName(kTitle);
+    QApplication::setApplicationVersion(QStringLiteral(DRAVIX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(DRAVIX_APP_ID));
+    QApplication::setWindowIcon(ProgramIcon());
+
     auto* qtTexts = new QTranslator(&app);
     if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -37,9 +37,10 @@ private:
     QPushButton* const Command2;
 };
 
-// Makes Qt's own texts (standard buttons, context menus) Simplified Chinese and the Song face the
-// application's font, so every dialog and menu shows Simplified Chinese forms whatever the locale.
-void SetUpChineseApplication(QApplication& app);
+// Names the application with its version, desktop entry and icon, makes Qt's own texts (standard
+// buttons, context menus) Simplified Chinese, and makes the Song face the application's font, so
+// every dialog and menu shows Simplified Chinese forms whatever the locale.
+void SetUpApplication(QApplication& app);
 
 // The application's general error report: a modal box that names the error.
 void ReportError(QWidget* parent, const std::exception_ptr& error);

@@ -20,9 +20,17 @@ install_missing_packages() {
         sudo=(sudo)
     fi
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    local log
+    log="$(mktemp)"
+    if ! { "${sudo[@]}" apt-get update -qq &&
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+            --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "Installing ${missing[*]} failed." >&2
+        return 1
+    fi
+    rm -f "$log"
 }
 
 # What building and testing Dravix needs.
@@ -32,5 +40,5 @@ DRAVIX_BUILD_PACKAGES=(
 )
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
+    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev
 )
