@@ -10,8 +10,7 @@
 
 // Counts heap allocations so that the benchmark can report allocations per call. The benchmarks
 // run on one thread; a thread-local count keeps the counting itself out of the timings.
-namespace
-{
+namespace {
 thread_local long long allocations = 0;
 }
 
@@ -32,8 +31,7 @@ void operator delete(void* p, std::size_t) noexcept
     std::free(p);
 }
 
-namespace
-{
+namespace {
 
 using Draw = std::array<std::string, 3>;
 

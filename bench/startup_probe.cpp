@@ -9,8 +9,7 @@
 #include <fstream>
 #include <string>
 
-namespace
-{
+namespace {
 
 long long ResidentKiB()
 {
@@ -22,8 +21,7 @@ long long ResidentKiB()
     return -1;
 }
 
-class FirstPaint : public QObject
-{
+class FirstPaint : public QObject {
 public:
     using QObject::QObject;
 

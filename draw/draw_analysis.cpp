@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <initializer_list>
 
-namespace draw
-{
+namespace draw {
 
-namespace
-{
+namespace {
 
 // Every label after the first carries the single space that parts it from the value before it.
 constexpr std::string_view kSumLabel = "合值：";
@@ -19,23 +17,12 @@ constexpr std::string_view kPairSumsLabel = " 两码合：";
 constexpr std::string_view kPairDifferencesLabel = " 两码差：";
 constexpr std::string_view kPairProductsLabel = " 两码积：";
 
-// Joins texts with a single allocation at most; the pieces here are short, so building each piece
-// as a string and appending would cost more than the arithmetic of a whole draw.
-std::string Concat(std::initializer_list<std::string_view> parts)
+ShortText Tails(std::int16_t first, std::int16_t second, std::int16_t third)
 {
-    std::size_t size = 0;
-    for (const std::string_view part : parts)
-        size += part.size();
-    std::string text(size, '\0');
-    char* out = text.data();
-    for (const std::string_view part : parts)
-        out = std::copy(part.begin(), part.end(), out);
-    return text;
-}
-
-std::string Tails(std::int16_t first, std::int16_t second, std::int16_t third)
-{
-    return Concat({Qugewei(IntText(first)), Qugewei(IntText(second)), Qugewei(IntText(third))});
+    ShortText tails;
+    for (const std::int16_t value : {first, second, third})
+        tails += Qugewei(IntText(value));
+    return tails;
 }
 
 } // namespace
@@ -59,9 +46,29 @@ std::string_view Qugewei(std::string_view a)
 
 std::string FormatReportLine(const DrawReport& report)
 {
-    return Concat({kSumLabel, IntText(report.sum), kSumTailLabel, report.sumTail, kSpanLabel,
-                   IntText(report.span), kPairSumsLabel, report.pairSumTails, kPairDifferencesLabel,
-                   report.pairDifferences, kPairProductsLabel, report.pairProductTails});
+    const ShortText sum = IntText(report.sum);
+    const ShortText span = IntText(report.span);
+    const std::string_view parts[] = {kSumLabel,
+                                      sum,
+                                      kSumTailLabel,
+                                      report.sumTail,
+                                      kSpanLabel,
+                                      span,
+                                      kPairSumsLabel,
+                                      report.pairSumTails,
+                                      kPairDifferencesLabel,
+                                      report.pairDifferences,
+                                      kPairProductsLabel,
+                                      report.pairProductTails};
+    // The line is the one allocation of a draw: sized once, then filled.
+    std::size_t size = 0;
+    for (const std::string_view part : parts)
+        size += part.size();
+    std::string line(size, '\0');
+    char* out = line.data();
+    for (const std::string_view part : parts)
+        out = std::copy(part.begin(), part.end(), out);
+    return line;
 }
 
 std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view second,
@@ -85,7 +92,7 @@ std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view 
 
     DrawReport report;
     report.sum = CheckedAdd(CheckedAdd(a, b), c);
-    report.sumTail = std::string(Qugewei(IntText(report.sum)));
+    report.sumTail = Qugewei(IntText(report.sum));
 
     const std::int16_t max = Max(a, b, c);
     const std::int16_t min = Min(a, b, c);
@@ -99,8 +106,8 @@ std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view 
     const std::int16_t dab = CheckedSub(a, b);
     const std::int16_t dac = CheckedSub(a, c);
     const std::int16_t dbc = CheckedSub(b, c);
-    report.pairDifferences =
-        Concat({IntText(CheckedAbs(dab)), IntText(CheckedAbs(dac)), IntText(CheckedAbs(dbc))});
+    for (const std::int16_t difference : {dab, dac, dbc})
+        report.pairDifferences += IntText(CheckedAbs(difference));
 
     const std::int16_t pab = CheckedMul(a, b);
     const std::int16_t pac = CheckedMul(a, c);

@@ -8,13 +8,11 @@
 #include <optional>
 #include <system_error>
 
-namespace draw
-{
+namespace draw {
 
 OverflowError::OverflowError() : std::overflow_error("overflow") {}
 
-namespace
-{
+namespace {
 
 constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
 
@@ -31,6 +29,30 @@ bool EndsWith(std::string_view text, std::string_view suffix)
 bool IsBlankAscii(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// The size in bytes of the blank (space, tab or ideographic space) that starts a text; 0 if none.
+std::size_t LeadingBlank(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    if (IsBlankAscii(text.front()))
+        return 1;
+    return text.front() == kIdeographicSpace.front() && StartsWith(text, kIdeographicSpace)
+               ? kIdeographicSpace.size()
+               : 0;
+}
+
+// The size in bytes of the blank that ends a text; 0 if none.
+std::size_t TrailingBlank(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    if (IsBlankAscii(text.back()))
+        return 1;
+    return text.back() == kIdeographicSpace.back() && EndsWith(text, kIdeographicSpace)
+               ? kIdeographicSpace.size()
+               : 0;
 }
 
 char Upper(char c)
@@ -58,8 +80,7 @@ std::int16_t FitInt16(std::int32_t value)
 // Walks a text as the number reader sees it: blanks (space, tab, line feed) vanish, a full-width
 // form U+FF01..U+FF5E reads as its ASCII twin (what a Chinese input method types in full-width
 // mode), and any other non-ASCII character reads as '\0', which no number can continue with.
-class NumberScanner
-{
+class NumberScanner {
 public:
     explicit NumberScanner(std::string_view text) : text_(text) { Load(); }
 
@@ -246,25 +267,10 @@ double ReadDecimal(NumberScanner& in)
 
 std::string_view Trim(std::string_view text)
 {
-    const auto plainEnd = [](char c) { return !IsBlankAscii(c) && c != kIdeographicSpace.front(); };
-    if (!text.empty() && plainEnd(text.front()) && plainEnd(text.back()))
-        return text;
-    for (;;) {
-        if (!text.empty() && IsBlankAscii(text.front()))
-            text.remove_prefix(1);
-        else if (StartsWith(text, kIdeographicSpace))
-            text.remove_prefix(kIdeographicSpace.size());
-        else
-            break;
-    }
-    for (;;) {
-        if (!text.empty() && IsBlankAscii(text.back()))
-            text.remove_suffix(1);
-        else if (EndsWith(text, kIdeographicSpace))
-            text.remove_suffix(kIdeographicSpace.size());
-        else
-            break;
-    }
+    while (const std::size_t blank = LeadingBlank(text))
+        text.remove_prefix(blank);
+    while (const std::size_t blank = TrailingBlank(text))
+        text.remove_suffix(blank);
     return text;
 }
 
@@ -325,15 +331,11 @@ std::int16_t CheckedAbs(std::int16_t x)
     return x < 0 ? CheckedSub(0, x) : x;
 }
 
-IntegerText::IntegerText(std::int16_t value)
+ShortText IntText(std::int16_t value)
 {
-    const auto result = std::to_chars(chars_.data(), chars_.data() + chars_.size(), value);
-    size_ = static_cast<std::size_t>(result.ptr - chars_.data());
-}
-
-IntegerText IntText(std::int16_t value)
-{
-    return IntegerText(value);
+    std::array<char, 6> digits{}; // "-32768" is the longest
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    return std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data()));
 }
 
 std::string_view LastChar(std::string_view text)

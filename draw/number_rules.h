@@ -10,12 +10,10 @@
 #include <string>
 #include <string_view>
 
-namespace draw
-{
+namespace draw {
 
 // The one error of the calculation: a value left the range it must fit in.
-class OverflowError : public std::overflow_error
-{
+class OverflowError : public std::overflow_error {
 public:
     OverflowError();
 };
@@ -36,21 +34,36 @@ std::int16_t CheckedSub(std::int16_t x, std::int16_t y);
 std::int16_t CheckedMul(std::int16_t x, std::int16_t y);
 std::int16_t CheckedAbs(std::int16_t x);
 
-// The decimal text of a working integer, held in place: the calculation writes over a dozen of
-// these per draw, and building each as a std::string would cost more than all its arithmetic.
-class IntegerText
-{
+// A short text held in place rather than on the heap: the calculation's numbers and digit strings
+// are a few bytes each, and building each as a std::string would cost more than all the
+// arithmetic of a draw.
+class ShortText {
 public:
-    explicit IntegerText(std::int16_t value);
+    static constexpr std::size_t kCapacity = 15; // three five-digit numbers
+
+    ShortText() = default;
+    ShortText(std::string_view text) { *this += text; }
+    ShortText(const char* text) : ShortText(std::string_view(text)) {}
+
+    // Throws std::length_error rather than cut the text short.
+    ShortText& operator+=(std::string_view text)
+    {
+        if (text.size() > kCapacity - size_)
+            throw std::length_error("text too long for a ShortText");
+        for (const char c : text)
+            chars_[size_++] = c;
+        return *this;
+    }
+
     operator std::string_view() const { return {chars_.data(), size_}; }
 
 private:
-    std::array<char, 6> chars_{}; // "-32768" is the longest
+    std::array<char, kCapacity> chars_{};
     std::size_t size_ = 0;
 };
 
 // Shortest decimal form: "0", "7", "-3".
-IntegerText IntText(std::int16_t value);
+ShortText IntText(std::int16_t value);
 
 // The final code point of a UTF-8 text; empty for the empty text.
 std::string_view LastChar(std::string_view text);

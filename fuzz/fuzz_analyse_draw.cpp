@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace
-{
+namespace {
 
 void Require(bool condition)
 {

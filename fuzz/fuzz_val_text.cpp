@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace
-{
+namespace {
 
 std::optional<double> Read(std::string_view text)
 {

@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace
-{
+namespace {
 
 TEST(AnalyseDraw, GivesTheReportLine)
 {

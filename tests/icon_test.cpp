@@ -8,8 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::vector<std::uint8_t> ReadFile(const std::string& path)
 {

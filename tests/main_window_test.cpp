@@ -24,16 +24,14 @@ void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
-namespace
-{
+namespace {
 
 const QString kLine123 =
     QStringLiteral("合值：6 和尾：6 跨度：2 两码合：345 两码差：121 两码积：236");
 
 // Closes every modal box as soon as it shows and remembers what it said, so that a test fails
 // instead of hanging when a box appears.
-class ModalBoxCloser
-{
+class ModalBoxCloser {
 public:
     struct Box {
         QString title;
@@ -72,8 +70,7 @@ private:
     QTimer timer_;
 };
 
-class WindowTest : public ::testing::Test
-{
+class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {

@@ -6,8 +6,7 @@
 #include <limits>
 #include <string>
 
-namespace
-{
+namespace {
 
 using draw::OverflowError;
 
@@ -31,6 +30,9 @@ TEST(Trim, RemovesSpacesTabsAndIdeographicSpacesAtBothEnds)
         {"\t7\t", "7"},
         {"\xE3\x80\x80", ""},
         {"\xE3\x80\x80 \t5\xE3\x80\x80 ", "5"},
+        {"5\xE3\x80\x80", "5"},
+        {"\xE3\x80\x80" "5", "5"},
+        {"\xE3\x80", "\xE3\x80"},
         {"\n1\n", "\n1\n"},
         {"合", "合"},
         {kMebibyte, ""},
@@ -223,6 +225,16 @@ TEST(CheckedArithmetic, FailsExactlyOutsideTheRange)
         else
             EXPECT_EQ(run(), c.result) << c.x << " op " << static_cast<int>(c.op) << ' ' << c.y;
     }
+}
+
+TEST(ShortText, HoldsUpToItsCapacityAndNeverCutsATextShort)
+{
+    draw::ShortText text("12345");
+    text += "6789012345";
+    EXPECT_EQ(std::string_view(text), "123456789012345");
+    EXPECT_THROW(text += "6", std::length_error);
+    EXPECT_EQ(std::string_view(text), "123456789012345");
+    EXPECT_THROW(draw::ShortText(std::string(16, '1')), std::length_error);
 }
 
 TEST(IntTextAndLastChar, WriteAndCutTexts)

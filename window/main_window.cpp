@@ -19,8 +19,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace
-{
+namespace {
 
 const QString kTitle = QStringLiteral("Dravix");
 

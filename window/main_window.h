@@ -11,8 +11,7 @@ class QPushButton;
 
 // The calculator's one window: three boxes for the drawn numbers, Calculate and Clear, and the
 // box that shows the report line. Typing in a number box moves the focus on to the next one.
-class Form1 : public QWidget
-{
+class Form1 : public QWidget {
     Q_OBJECT
 
 public:
