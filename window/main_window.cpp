@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -33,12 +34,20 @@ QRect TwipsRect(int left, int top, int width, int height)
 }
 
 // A face asked for by its Windows name first, then by stand-ins with Simplified Chinese glyph
-// forms: left to itself, font fallback may pick Japanese forms on a non-Chinese locale. Han text
-// needs no OpenType shaping, and skipping it spares loading the faces' large layout tables.
+// forms: left to itself, font fallback may pick Japanese forms on a non-Chinese locale. Only
+// installed families are named, because looking up a missing one costs more start-up time than
+// loading a face. Han text needs no OpenType shaping, and skipping it spares reading the faces'
+// large layout tables.
 QFont ChineseFont(const QStringList& families, int pointSize, QFont::Weight weight)
 {
+    const QStringList installed = QFontDatabase::families();
+    QStringList available;
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            available << family;
+    }
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(available.isEmpty() ? families : available);
     font.setPointSize(pointSize);
     font.setWeight(weight);
     font.setStyleStrategy(QFont::PreferNoShaping);
