@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainterPath>
 #include <QPushButton>
@@ -14,7 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -365,6 +368,16 @@ TEST_F(WindowTest, TextsAreFullyVisible)
     const Placement report = PlaceInLineEdit(Child("Text2"), kLine123);
     EXPECT_LE(report.advance, report.line.width());
     EXPECT_TRUE(report.clip.contains(report.ink));
+}
+
+TEST_F(WindowTest, ContextMenusSpeakChinese)
+{
+    const std::unique_ptr<QMenu> menu(Child("Text1")->createStandardContextMenu());
+    ASSERT_FALSE(menu->actions().isEmpty());
+    const QString undo = menu->actions().constFirst()->text();
+    EXPECT_TRUE(std::any_of(undo.begin(), undo.end(), [](QChar c) {
+        return c.unicode() >= 0x4E00;
+    })) << undo.toStdString();
 }
 
 TEST_F(WindowTest, ChineseRendersInSimplifiedChineseFaces)
