@@ -31,28 +31,23 @@ bool IsBlankAscii(char c)
     return c == ' ' || c == '\t';
 }
 
-// The size in bytes of the blank (space, tab or ideographic space) that starts a text; 0 if none.
-std::size_t LeadingBlank(std::string_view text)
-{
-    if (text.empty())
-        return 0;
-    if (IsBlankAscii(text.front()))
-        return 1;
-    return text.front() == kIdeographicSpace.front() && StartsWith(text, kIdeographicSpace)
-               ? kIdeographicSpace.size()
-               : 0;
-}
+enum class End { Front, Back };
 
-// The size in bytes of the blank that ends a text; 0 if none.
-std::size_t TrailingBlank(std::string_view text)
+// The size in bytes of the blank (space, tab or ideographic space) at one end of a text; 0 if
+// there is none.
+std::size_t BlankAt(std::string_view text, End end)
 {
     if (text.empty())
         return 0;
-    if (IsBlankAscii(text.back()))
+    const bool front = end == End::Front;
+    const char edge = front ? text.front() : text.back();
+    if (IsBlankAscii(edge))
         return 1;
-    return text.back() == kIdeographicSpace.back() && EndsWith(text, kIdeographicSpace)
-               ? kIdeographicSpace.size()
-               : 0;
+    if (edge != (front ? kIdeographicSpace.front() : kIdeographicSpace.back()))
+        return 0;
+    const bool ideographic =
+        front ? StartsWith(text, kIdeographicSpace) : EndsWith(text, kIdeographicSpace);
+    return ideographic ? kIdeographicSpace.size() : 0;
 }
 
 char Upper(char c)
@@ -267,9 +262,9 @@ double ReadDecimal(NumberScanner& in)
 
 std::string_view Trim(std::string_view text)
 {
-    while (const std::size_t blank = LeadingBlank(text))
+    while (const std::size_t blank = BlankAt(text, End::Front))
         text.remove_prefix(blank);
-    while (const std::size_t blank = TrailingBlank(text))
+    while (const std::size_t blank = BlankAt(text, End::Back))
         text.remove_suffix(blank);
     return text;
 }
