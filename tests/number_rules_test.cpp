@@ -31,7 +31,9 @@ TEST(Trim, RemovesSpacesTabsAndIdeographicSpacesAtBothEnds)
         {"\xE3\x80\x80", ""},
         {"\xE3\x80\x80 \t5\xE3\x80\x80 ", "5"},
         {"5\xE3\x80\x80", "5"},
-        {"\xE3\x80\x80" "5", "5"},
+        {"\xE3\x80\x80"
+         "5",
+         "5"},
         {"\xE3\x80", "\xE3\x80"},
         {"\n1\n", "\n1\n"},
         {"合", "合"},

@@ -160,8 +160,9 @@ Form1::Form1(QWidget* parent)
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     Label1->setPalette(red);
     CentreInkVertically(Label1);
+    const QFont numberFont = SongFont(12);
     for (QLineEdit* box : {Text1, Text3, Text4})
-        box->setFont(SongFont(12));
+        box->setFont(numberFont);
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
