@@ -5,8 +5,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace draw {
 
@@ -14,40 +16,59 @@ OverflowError::OverflowError() : std::overflow_error("overflow") {}
 
 namespace {
 
-constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+struct CodePoint {
+    char32_t value;
+    std::size_t size; // in bytes
+};
 
-bool StartsWith(std::string_view text, std::string_view prefix)
+// The code point that starts a non-empty UTF-8 text. A byte that does not start a well-formed
+// sequence (a stray continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF or
+// a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts.
+CodePoint Decode(std::string_view text)
 {
-    return text.substr(0, prefix.size()) == prefix;
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80)
+        return {lead, 1};
+    constexpr CodePoint kInvalid = {0xFFFD, 1};
+    std::size_t size = 0; // a lead byte's leading one bits count the bytes of its sequence
+    for (unsigned bit = 0x80; (lead & bit) != 0; bit >>= 1)
+        ++size;
+    if (size < 2 || size > 4 || size > text.size())
+        return kInvalid;
+    char32_t value = lead & (0x7Fu >> size);
+    for (std::size_t i = 1; i < size; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80)
+            return kInvalid;
+        value = value << 6 | (next & 0x3Fu);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kSmallest[size] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return kInvalid;
+    return {value, size};
 }
 
-bool EndsWith(std::string_view text, std::string_view suffix)
+// Unicode's white space and the invisible formatting characters (direction marks, zero-width
+// spaces and joiners, the byte order mark) that pasted text carries: a person sees nothing there,
+// so nothing there counts.
+bool IsBlank(char32_t c)
 {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+    if (c < 0x80)
+        return c == ' ' || (c >= '\t' && c <= '\r');
+    constexpr std::pair<char32_t, char32_t> kBlanks[] = {
+        {0x85, 0x85},     {0xA0, 0xA0},     {0x61C, 0x61C},   {0x1680, 0x1680}, {0x2000, 0x200F},
+        {0x2028, 0x202F}, {0x205F, 0x2060}, {0x2066, 0x2069}, {0x3000, 0x3000}, {0xFEFF, 0xFEFF}};
+    return std::any_of(std::begin(kBlanks), std::end(kBlanks),
+                       [c](const auto& range) { return c >= range.first && c <= range.second; });
 }
 
-bool IsBlankAscii(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-enum class End { Front, Back };
-
-// The size in bytes of the blank (space, tab or ideographic space) at one end of a text; 0 if
-// there is none.
-std::size_t BlankAt(std::string_view text, End end)
+// The size in bytes of the blank that starts a text; 0 when it starts with anything else.
+std::size_t BlankSize(std::string_view text)
 {
     if (text.empty())
         return 0;
-    const bool front = end == End::Front;
-    const char edge = front ? text.front() : text.back();
-    if (IsBlankAscii(edge))
-        return 1;
-    if (edge != (front ? kIdeographicSpace.front() : kIdeographicSpace.back()))
-        return 0;
-    const bool ideographic =
-        front ? StartsWith(text, kIdeographicSpace) : EndsWith(text, kIdeographicSpace);
-    return ideographic ? kIdeographicSpace.size() : 0;
+    const CodePoint c = Decode(text);
+    return IsBlank(c.value) ? c.size : 0;
 }
 
 char Upper(char c)
@@ -72,9 +93,9 @@ std::int16_t FitInt16(std::int32_t value)
     return static_cast<std::int16_t>(value);
 }
 
-// Walks a text as the number reader sees it: blanks (space, tab, line feed) vanish, a full-width
-// form U+FF01..U+FF5E reads as its ASCII twin (what a Chinese input method types in full-width
-// mode), and any other non-ASCII character reads as '\0', which no number can continue with.
+// Walks a text as the number reader sees it: blanks vanish, a full-width form U+FF01..U+FF5E
+// reads as its ASCII twin (what a Chinese input method types in full-width mode), and any other
+// non-ASCII character reads as '\0', which no number can continue with.
 class NumberScanner {
 public:
     explicit NumberScanner(std::string_view text) : text_(text) { Load(); }
@@ -83,46 +104,31 @@ public:
 
     void Next()
     {
-        position_ += length_;
+        text_.remove_prefix(length_);
         Load();
     }
 
 private:
     void Load()
     {
-        for (;;) {
-            if (position_ >= text_.size()) {
-                current_ = '\0';
-                length_ = 0;
-                return;
-            }
-            Decode();
-            if (current_ != ' ' && current_ != '\t' && current_ != '\n')
-                return;
-            position_ += length_;
-        }
-    }
-
-    void Decode()
-    {
-        const auto lead = static_cast<unsigned char>(text_[position_]);
-        length_ = 1;
-        current_ = lead < 0x80 ? static_cast<char>(lead) : '\0';
-        if (lead != 0xEF || text_.size() - position_ < 3)
+        while (const std::size_t blank = BlankSize(text_))
+            text_.remove_prefix(blank);
+        if (text_.empty()) {
+            current_ = '\0';
+            length_ = 0;
             return;
-        const auto second = static_cast<unsigned char>(text_[position_ + 1]);
-        const auto third = static_cast<unsigned char>(text_[position_ + 2]);
-        if (second == 0xBC && third >= 0x81 && third <= 0xBF) {
-            current_ = static_cast<char>(third - 0x81 + 0x21);
-            length_ = 3;
-        } else if (second == 0xBD && third >= 0x80 && third <= 0x9E) {
-            current_ = static_cast<char>(third - 0x80 + 0x60);
-            length_ = 3;
         }
+        const CodePoint c = Decode(text_);
+        length_ = c.size;
+        if (c.value < 0x80)
+            current_ = static_cast<char>(c.value);
+        else if (c.value >= 0xFF01 && c.value <= 0xFF5E)
+            current_ = static_cast<char>(c.value - 0xFF01 + 0x21);
+        else
+            current_ = '\0';
     }
 
-    std::string_view text_;
-    std::size_t position_ = 0;
+    std::string_view text_; // what is still to be read, from the current character on
     std::size_t length_ = 0;
     char current_ = '\0';
 };
@@ -262,10 +268,11 @@ double ReadDecimal(NumberScanner& in)
 
 std::string_view Trim(std::string_view text)
 {
-    while (const std::size_t blank = BlankAt(text, End::Front))
+    while (const std::size_t blank = BlankSize(text))
         text.remove_prefix(blank);
-    while (const std::size_t blank = BlankAt(text, End::Back))
-        text.remove_suffix(blank);
+    for (std::string_view last = LastChar(text); !last.empty() && BlankSize(last) == last.size();
+         last = LastChar(text))
+        text.remove_suffix(last.size());
     return text;
 }
 

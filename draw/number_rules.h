@@ -18,10 +18,13 @@ public:
     OverflowError();
 };
 
-// Removes spaces, tabs and ideographic spaces (U+3000) from both ends; inner ones stay.
+// Removes blanks from both ends; inner ones stay. A blank is a Unicode white-space character
+// (space, tab, line feed, no-break space, ideographic space U+3000, ...) or an invisible formatting
+// character (direction marks, zero-width spaces, the byte order mark).
 std::string_view Trim(std::string_view text);
 
-// Reads the leading number of a text, ignoring blanks anywhere (see the README for the rules).
+// Reads the leading number of a text, ignoring blanks wherever they stand (see the README for the
+// rules).
 // Text without a number reads as 0. Throws OverflowError when the number exceeds the double range.
 double ValText(std::string_view text);
 

@@ -1,5 +1,7 @@
 // AnalyseDraw on any three texts (split at NUL bytes) has exactly one outcome: missing input
-// exactly when a text is blank after trimming, OverflowError, or a well-formed report line.
+// exactly when a text is blank after trimming, OverflowError, or a well-formed report line. A box
+// of blanks only is missing input, whatever the other boxes hold.
+#include "blanks.h"
 #include "draw_analysis.h"
 #include "number_rules.h"
 
@@ -68,6 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         texts[i] = input.substr(0, end);
         input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
     }
+
+    std::string onlyBlanks;
+    for (const char c : texts[1])
+        onlyBlanks += kBlanks[static_cast<unsigned char>(c) % kBlanks.size()];
+    Require(!draw::AnalyseDraw(texts[0], onlyBlanks, texts[2]));
 
     const bool blank = draw::Trim(texts[0]).empty() || draw::Trim(texts[1]).empty() ||
                        draw::Trim(texts[2]).empty();

@@ -1,6 +1,7 @@
 // ValText never fails but by OverflowError, always gives a finite number, and reads the same
 // number whatever blanks stand in the text and whether its characters are typed half- or
 // full-width.
+#include "blanks.h"
 #include "number_rules.h"
 
 #include <cmath>
@@ -50,14 +51,27 @@ std::string Widen(std::string_view text)
     return wide;
 }
 
-std::string WithoutBlanks(std::string_view text)
+std::string WithoutAsciiBlanks(std::string_view text)
 {
     std::string result;
     for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n')
+        if (c != ' ' && (c < '\t' || c > '\r'))
             result += c;
     }
     return result;
+}
+
+// The text with a blank before each character (each byte that is not a UTF-8 continuation byte)
+// and at its end.
+std::string WithBlanks(std::string_view text, std::string_view blank)
+{
+    std::string result;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            result += blank;
+        result += c;
+    }
+    return result += blank;
 }
 
 } // namespace
@@ -68,7 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<double> value = Read(text);
     if (Read(std::string(text) + "x") != value)
         std::abort();
-    if (IsAscii(text) && (Read(WithoutBlanks(text)) != value || Read(Widen(text)) != value))
+    const std::string_view blank = kBlanks[size == 0 ? 0 : data[0] % kBlanks.size()];
+    if (Read(WithBlanks(text, blank)) != value)
+        std::abort();
+    if (IsAscii(text) && (Read(WithoutAsciiBlanks(text)) != value || Read(Widen(text)) != value))
         std::abort();
     return 0;
 }

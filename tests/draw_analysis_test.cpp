@@ -36,7 +36,8 @@ TEST(AnalyseDraw, GivesTheReportLine)
 
 TEST(AnalyseDraw, ABlankBoxIsMissingInput)
 {
-    const std::string blanks[] = {"", "   ", "\t", "\xE3\x80\x80", " \xE3\x80\x80\t "};
+    const std::string blanks[] = {"",       "   ",  "\t",     "\xE3\x80\x80", " \xE3\x80\x80\t ",
+                                  "\n\n\n", "\r\n", "\u00A0", "\u200B"};
     for (const auto& blank : blanks) {
         EXPECT_EQ(draw::AnalyseDraw(blank, "2", "3"), std::nullopt) << '"' << blank << '"';
         EXPECT_EQ(draw::AnalyseDraw("1", blank, "3"), std::nullopt) << '"' << blank << '"';
@@ -48,7 +49,7 @@ TEST(AnalyseDraw, ABlankBoxIsMissingInput)
     EXPECT_EQ(draw::AnalyseDraw("40000", "2", " "), std::nullopt);
     EXPECT_EQ(draw::AnalyseDraw(std::string(400, '9'), "40000", "\t"), std::nullopt);
     // Text that is not blank but holds no number reads as 0 instead.
-    EXPECT_NE(draw::AnalyseDraw("\n", "-", "."), std::nullopt);
+    EXPECT_NE(draw::AnalyseDraw("x", "-", "."), std::nullopt);
 }
 
 TEST(AnalyseDraw, OverflowAbandonsTheAnalysis)

@@ -17,7 +17,7 @@ std::string Repeat(char c, std::size_t count)
     return std::string(count, c);
 }
 
-TEST(Trim, RemovesSpacesTabsAndIdeographicSpacesAtBothEnds)
+TEST(Trim, RemovesBlanksAtBothEnds)
 {
     const struct {
         std::string text;
@@ -35,7 +35,12 @@ TEST(Trim, RemovesSpacesTabsAndIdeographicSpacesAtBothEnds)
          "5",
          "5"},
         {"\xE3\x80", "\xE3\x80"},
-        {"\n1\n", "\n1\n"},
+        {"\n1\r\n", "1"},
+        {"\u00A07\u00A0", "7"},
+        {"\u200F7\u200F", "7"},
+        {"\u202E12\u202C", "12"},
+        {"\uFEFF\u2060\u3000", ""},
+        {"\xC2", "\xC2"},
         {"合", "合"},
         {kMebibyte, ""},
     };
@@ -100,7 +105,13 @@ TEST(ValText, ReadsTheLeadingNumber)
         {"＆Ｈ１Ｆ", 31},
         {"1\xE3\x80\x80"
          "2",
-         1},
+         12},
+        {"１　２", 12},
+        {"1\u00A02", 12},
+        {"\u200F7\u200F", 7},
+        {"\u202E12\u202C", 12},
+        {"1\r\n2", 12},
+        {"1。5", 1},
         {"5合", 5},
         {"\xFF"
          "5",
