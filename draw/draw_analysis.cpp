@@ -17,12 +17,23 @@ constexpr std::string_view kPairSumsLabel = " 两码合：";
 constexpr std::string_view kPairDifferencesLabel = " 两码差：";
 constexpr std::string_view kPairProductsLabel = " 两码积：";
 
-ShortText Tails(std::int16_t first, std::int16_t second, std::int16_t third)
+// Sized once, then filled: a draw's digit strings fit in std::string's in-place buffer, so the
+// report line is the one heap allocation of a draw.
+std::string Join(std::initializer_list<std::string_view> parts)
 {
-    ShortText tails;
-    for (const std::int16_t value : {first, second, third})
-        tails += Qugewei(IntText(value));
-    return tails;
+    std::size_t size = 0;
+    for (const std::string_view part : parts)
+        size += part.size();
+    std::string joined(size, '\0');
+    char* out = joined.data();
+    for (const std::string_view part : parts)
+        out = std::copy(part.begin(), part.end(), out);
+    return joined;
+}
+
+std::string Tails(std::int16_t first, std::int16_t second, std::int16_t third)
+{
+    return Join({Qugewei(IntText(first)), Qugewei(IntText(second)), Qugewei(IntText(third))});
 }
 
 } // namespace
@@ -46,29 +57,9 @@ std::string_view Qugewei(std::string_view a)
 
 std::string FormatReportLine(const DrawReport& report)
 {
-    const ShortText sum = IntText(report.sum);
-    const ShortText span = IntText(report.span);
-    const std::string_view parts[] = {kSumLabel,
-                                      sum,
-                                      kSumTailLabel,
-                                      report.sumTail,
-                                      kSpanLabel,
-                                      span,
-                                      kPairSumsLabel,
-                                      report.pairSumTails,
-                                      kPairDifferencesLabel,
-                                      report.pairDifferences,
-                                      kPairProductsLabel,
-                                      report.pairProductTails};
-    // The line is the one allocation of a draw: sized once, then filled.
-    std::size_t size = 0;
-    for (const std::string_view part : parts)
-        size += part.size();
-    std::string line(size, '\0');
-    char* out = line.data();
-    for (const std::string_view part : parts)
-        out = std::copy(part.begin(), part.end(), out);
-    return line;
+    return Join({kSumLabel, IntText(report.sum), kSumTailLabel, report.sumTail, kSpanLabel,
+                 IntText(report.span), kPairSumsLabel, report.pairSumTails, kPairDifferencesLabel,
+                 report.pairDifferences, kPairProductsLabel, report.pairProductTails});
 }
 
 std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view second,
@@ -90,31 +81,28 @@ std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view 
     const std::int16_t b = ToInt16(valueB);
     const std::int16_t c = ToInt16(valueC);
 
-    DrawReport report;
-    report.sum = CheckedAdd(CheckedAdd(a, b), c);
-    report.sumTail = Qugewei(IntText(report.sum));
-
+    const std::int16_t sum = CheckedAdd(CheckedAdd(a, b), c);
     const std::int16_t max = Max(a, b, c);
     const std::int16_t min = Min(a, b, c);
-    report.span = CheckedSub(max, min);
+    const std::int16_t span = CheckedSub(max, min);
 
     const std::int16_t sab = CheckedAdd(a, b);
     const std::int16_t sac = CheckedAdd(a, c);
     const std::int16_t sbc = CheckedAdd(b, c);
-    report.pairSumTails = Tails(sab, sac, sbc);
 
+    // No difference can overflow once the span has passed: none exceeds it in magnitude.
     const std::int16_t dab = CheckedSub(a, b);
     const std::int16_t dac = CheckedSub(a, c);
     const std::int16_t dbc = CheckedSub(b, c);
-    for (const std::int16_t difference : {dab, dac, dbc})
-        report.pairDifferences += IntText(CheckedAbs(difference));
 
     const std::int16_t pab = CheckedMul(a, b);
     const std::int16_t pac = CheckedMul(a, c);
     const std::int16_t pbc = CheckedMul(b, c);
-    report.pairProductTails = Tails(pab, pac, pbc);
 
-    return FormatReportLine(report);
+    return FormatReportLine(
+        {sum, std::string(Qugewei(IntText(sum))), span, Tails(sab, sac, sbc),
+         Join({IntText(CheckedAbs(dab)), IntText(CheckedAbs(dac)), IntText(CheckedAbs(dbc))}),
+         Tails(pab, pac, pbc)});
 }
 
 } // namespace draw

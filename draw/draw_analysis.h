@@ -13,11 +13,11 @@ namespace draw {
 // The statistics of one draw, in report order. The pairs are always (a, b), (a, c), (b, c).
 struct DrawReport {
     std::int16_t sum = 0;
-    ShortText sumTail;          // last digit of the sum
-    std::int16_t span = 0;      // greatest minus least
-    ShortText pairSumTails;     // last digits of the three pair sums
-    ShortText pairDifferences;  // the three absolute differences, in full
-    ShortText pairProductTails; // last digits of the three pair products
+    std::string sumTail;          // last digit of the sum
+    std::int16_t span = 0;        // greatest minus least
+    std::string pairSumTails;     // last digits of the three pair sums
+    std::string pairDifferences;  // the three absolute differences, in full
+    std::string pairProductTails; // last digits of the three pair products
 };
 
 std::int16_t Max(std::int16_t x, std::int16_t y, std::int16_t z);

@@ -21,14 +21,12 @@ struct CodePoint {
     std::size_t size; // in bytes
 };
 
-// The code point that starts a non-empty UTF-8 text. A byte that does not start a well-formed
-// sequence (a stray continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF or
-// a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts.
-CodePoint Decode(std::string_view text)
+// The code point that starts a UTF-8 text whose first byte is not ASCII. A byte that does not
+// start a well-formed sequence (a stray continuation byte, an overlong form, a surrogate, a value
+// beyond U+10FFFF or a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts.
+CodePoint DecodeMultiByte(std::string_view text)
 {
     const auto lead = static_cast<unsigned char>(text.front());
-    if (lead < 0x80)
-        return {lead, 1};
     constexpr CodePoint kInvalid = {0xFFFD, 1};
     std::size_t size = 0; // a lead byte's leading one bits count the bytes of its sequence
     for (unsigned bit = 0x80; (lead & bit) != 0; bit >>= 1)
@@ -48,18 +46,29 @@ CodePoint Decode(std::string_view text)
     return {value, size};
 }
 
+// The code point that starts a non-empty UTF-8 text; ASCII, nearly all of a box's text, stays
+// on the inlined path.
+inline CodePoint Decode(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text.front());
+    return lead < 0x80 ? CodePoint{lead, 1} : DecodeMultiByte(text);
+}
+
 // Unicode's white space and the invisible formatting characters (direction marks, zero-width
 // spaces and joiners, the byte order mark) that pasted text carries: a person sees nothing there,
 // so nothing there counts.
-bool IsBlank(char32_t c)
+bool IsNonAsciiBlank(char32_t c)
 {
-    if (c < 0x80)
-        return c == ' ' || (c >= '\t' && c <= '\r');
     constexpr std::pair<char32_t, char32_t> kBlanks[] = {
         {0x85, 0x85},     {0xA0, 0xA0},     {0x61C, 0x61C},   {0x1680, 0x1680}, {0x2000, 0x200F},
         {0x2028, 0x202F}, {0x205F, 0x2060}, {0x2066, 0x2069}, {0x3000, 0x3000}, {0xFEFF, 0xFEFF}};
     return std::any_of(std::begin(kBlanks), std::end(kBlanks),
                        [c](const auto& range) { return c >= range.first && c <= range.second; });
+}
+
+inline bool IsBlank(char32_t c)
+{
+    return c < 0x80 ? c == ' ' || (c >= '\t' && c <= '\r') : IsNonAsciiBlank(c);
 }
 
 // The size in bytes of the blank that starts a text; 0 when it starts with anything else.
@@ -111,21 +120,28 @@ public:
 private:
     void Load()
     {
-        while (const std::size_t blank = BlankSize(text_))
-            text_.remove_prefix(blank);
-        if (text_.empty()) {
-            current_ = '\0';
-            length_ = 0;
-            return;
+        for (;; text_.remove_prefix(length_)) {
+            if (text_.empty()) {
+                length_ = 0;
+                current_ = '\0';
+                return;
+            }
+            const CodePoint c = Decode(text_);
+            length_ = c.size;
+            if (!IsBlank(c.value)) {
+                current_ = AsciiTwin(c.value);
+                return;
+            }
         }
-        const CodePoint c = Decode(text_);
-        length_ = c.size;
-        if (c.value < 0x80)
-            current_ = static_cast<char>(c.value);
-        else if (c.value >= 0xFF01 && c.value <= 0xFF5E)
-            current_ = static_cast<char>(c.value - 0xFF01 + 0x21);
-        else
-            current_ = '\0';
+    }
+
+    static char AsciiTwin(char32_t c)
+    {
+        if (c < 0x80)
+            return static_cast<char>(c);
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            return static_cast<char>(c - 0xFF01 + 0x21);
+        return '\0';
     }
 
     std::string_view text_; // what is still to be read, from the current character on
@@ -333,11 +349,14 @@ std::int16_t CheckedAbs(std::int16_t x)
     return x < 0 ? CheckedSub(0, x) : x;
 }
 
-ShortText IntText(std::int16_t value)
+std::string IntText(std::int16_t value)
 {
-    std::array<char, 6> digits{}; // "-32768" is the longest
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    return std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data()));
+    // Written over the longest text there is, then cut to length: the text stays in std::string's
+    // own buffer, with no allocation and no call to copy it.
+    std::string text = "-32768";
+    const char* const end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    text.erase(static_cast<std::size_t>(end - text.data()));
+    return text;
 }
 
 std::string_view LastChar(std::string_view text)

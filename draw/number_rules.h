@@ -3,8 +3,6 @@
 // Texts are UTF-8.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -37,36 +35,8 @@ std::int16_t CheckedSub(std::int16_t x, std::int16_t y);
 std::int16_t CheckedMul(std::int16_t x, std::int16_t y);
 std::int16_t CheckedAbs(std::int16_t x);
 
-// A short text held in place rather than on the heap: the calculation's numbers and digit strings
-// are a few bytes each, and building each as a std::string would cost more than all the
-// arithmetic of a draw.
-class ShortText {
-public:
-    static constexpr std::size_t kCapacity = 15; // three five-digit numbers
-
-    ShortText() = default;
-    ShortText(std::string_view text) { *this += text; }
-    ShortText(const char* text) : ShortText(std::string_view(text)) {}
-
-    // Throws std::length_error rather than cut the text short.
-    ShortText& operator+=(std::string_view text)
-    {
-        if (text.size() > kCapacity - size_)
-            throw std::length_error("text too long for a ShortText");
-        for (const char c : text)
-            chars_[size_++] = c;
-        return *this;
-    }
-
-    operator std::string_view() const { return {chars_.data(), size_}; }
-
-private:
-    std::array<char, kCapacity> chars_{};
-    std::size_t size_ = 0;
-};
-
 // Shortest decimal form: "0", "7", "-3".
-ShortText IntText(std::int16_t value);
+std::string IntText(std::int16_t value);
 
 // The final code point of a UTF-8 text; empty for the empty text.
 std::string_view LastChar(std::string_view text);
