@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
@@ -192,8 +193,20 @@ TEST_F(WindowTest, ThreeDigitsAndEnterCalculate)
     EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
     Press(Qt::Key_Return);
     EXPECT_EQ(Child("Text2")->text(), kLine123);
+    EXPECT_EQ(Child("Text2")->cursorPosition(), 0);
     EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
     EXPECT_TRUE(boxes.seen.empty());
+}
+
+TEST_F(WindowTest, ScreenReadersSeeAWindowAndTheLabelledFirstBox)
+{
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Dravix");
+    const auto labels =
+        QAccessible::queryAccessibleInterface(Child("Text1"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->object(), Child<QLabel>("Label1"));
 }
 
 TEST_F(WindowTest, SpaceAndClickCalculateToo)
@@ -244,8 +257,10 @@ TEST_F(WindowTest, ClearEmptiesEveryBox)
     TypeDraw("1", "2", "3");
     Press(Qt::Key_Return);
     QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
-    for (const char* name : {"Text1", "Text2", "Text3", "Text4"})
+    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
         EXPECT_TRUE(Child(name)->text().isEmpty()) << name;
+        EXPECT_FALSE(Child(name)->isUndoAvailable()) << name;
+    }
     EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
 }
 

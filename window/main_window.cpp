@@ -4,6 +4,7 @@
 #include "draw_analysis.h"
 #include "number_rules.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDirIterator>
 #include <QFontDatabase>
@@ -79,6 +80,15 @@ QIcon ProgramIcon()
     return icon;
 }
 
+// Form1 is the application's main window; to a screen reader it is a window (a frame), not the
+// filler that a plain widget would be.
+QAccessibleInterface* AccessibleForm1(const QString& className, QObject* object)
+{
+    if (className != QLatin1String("Form1") || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 QLineEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName,
                    const QRect& geometry)
 {
@@ -144,6 +154,7 @@ Form1::Form1(QWidget* parent)
       Command2(Button(this, QStringLiteral("Command2"), QStringLiteral("清空"),
                       TwipsRect(3240, 840, 975, 375)))
 {
+    QAccessible::installFactory(AccessibleForm1);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kTitle);
     setWindowIcon(ProgramIcon());
@@ -154,6 +165,7 @@ Form1::Form1(QWidget* parent)
     setFixedSize(TwipsRect(0, 0, 5775, 2985).size());
 
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setBuddy(Text1);
     Label1->setGeometry(TwipsRect(960, 360, 1815, 255));
     Label1->setFont(HeiFont());
     QPalette red = Label1->palette();
@@ -202,14 +214,18 @@ void Form1::Command1_Click()
         return;
     }
     Text2->setText(QString::fromStdString(*line));
+    // The line is read from its first label, however long it is.
+    Text2->setCursorPosition(0);
 }
 
+// Assignments, not edits: each box's text is replaced and its undo history dropped, so a pasted
+// text is not kept alive to be undone. An assignment that changes a text runs its handler at once.
 void Form1::Command2_Click()
 {
-    Text1->clear();
-    Text2->clear();
-    Text3->clear();
-    Text4->clear();
+    Text1->setText(QString());
+    Text2->setText(QString());
+    Text3->setText(QString());
+    Text4->setText(QString());
 }
 
 void Form1::Text1_Change()
