@@ -1,25 +1,15 @@
 // Linked into a program beside its own main(): once the program's first paint has reached the
 // screen, prints "paint_ns=<CLOCK_MONOTONIC ns> rss_kib=<resident KiB>" and ends the program.
+#include "resident_memory.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <string>
 
 namespace {
-
-long long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stoll(line.substr(6));
-    }
-    return -1;
-}
 
 class FirstPaint : public QObject {
 public:

@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -71,12 +72,16 @@ QFont HeiFont()
                        12, QFont::Bold);
 }
 
-// Every size of the program's icon that the build embeds.
+// Every size of the program's icon that the build embeds. They are PNG images, and saying so
+// spares Qt from loading every image format plugin to find out.
 QIcon ProgramIcon()
 {
     QIcon icon;
-    for (QDirIterator images(QStringLiteral(":/icons")); images.hasNext();)
-        icon.addFile(images.next());
+    for (QDirIterator images(QStringLiteral(":/icons")); images.hasNext();) {
+        QImageReader png(images.next(), "png");
+        png.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(png.read()));
+    }
     return icon;
 }
 
@@ -157,7 +162,6 @@ Form1::Form1(QWidget* parent)
     QAccessible::installFactory(AccessibleForm1);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kTitle);
-    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
