@@ -22,8 +22,9 @@ struct CodePoint {
 };
 
 // The code point that starts a UTF-8 text whose first byte is not ASCII. A byte that does not
-// start a well-formed sequence (a stray continuation byte, an overlong form, a surrogate, a value
-// beyond U+10FFFF or a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts.
+// start a sequence (a stray continuation byte, an overlong form that could pass for ASCII or a
+// blank, a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts. A surrogate
+// or a value beyond U+10FFFF decodes as itself, which no rule accepts either.
 CodePoint DecodeMultiByte(std::string_view text)
 {
     const auto lead = static_cast<unsigned char>(text.front());
@@ -41,9 +42,7 @@ CodePoint DecodeMultiByte(std::string_view text)
         value = value << 6 | (next & 0x3Fu);
     }
     constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[size] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return kInvalid;
-    return {value, size};
+    return value < kSmallest[size] ? kInvalid : CodePoint{value, size};
 }
 
 // The code point that starts a non-empty UTF-8 text; ASCII, nearly all of a box's text, stays

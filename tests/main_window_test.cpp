@@ -2,411 +2,196 @@
 
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QApplication>
-#include <QClipboard>
-#include <QFontMetricsF>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPainterPath>
-#include <QPushButton>
-#include <QStyleOptionFrame>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <ostream>
-#include <vector>
 
-// Readable QStrings in failure messages.
 void PrintTo(const QString& text, std::ostream* out)
 {
-    *out << '"' << text.toStdString() << '"';
+    *out << '"' << text.left(80).toStdString() << '"';
 }
 
 namespace {
 
-const QString kLine123 =
-    QStringLiteral("合值：6 和尾：6 跨度：2 两码合：345 两码差：121 两码积：236");
-
-// Closes every modal box as soon as it shows and remembers what it said, so that a test fails
-// instead of hanging when a box appears.
-class ModalBoxCloser {
+// A shown Form1, used as a person would: keys go to whatever has the focus ("\t" is Tab, "\r"
+// Enter, "\b" Backspace). Every modal box is written down and closed as soon as it shows, so that
+// a test fails instead of hanging.
+class Window {
 public:
-    struct Box {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QStringList buttons;
-    };
-
-    ModalBoxCloser()
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-        timer_.start(10);
-    }
-
-    std::vector<Box> seen;
-
-private:
-    void Poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr)
-            return;
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr) {
-            seen.push_back({modal->windowTitle(), {}, QMessageBox::NoIcon, {}});
-            modal->close();
-            return;
-        }
-        Box record{box->windowTitle(), box->text(), box->icon(), {}};
-        for (QAbstractButton* button : box->buttons())
-            record.buttons << button->text();
-        seen.push_back(record);
-        box->buttons().constFirst()->click();
-    }
-
-    QTimer timer_;
-};
-
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
+    Window()
     {
         form.show();
         form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                const QList<QAbstractButton*> buttons = box->buttons();
+                const char* icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+                boxes << box->windowTitle() + '|' + box->text() + '|' + icon + '|' +
+                             QString::number(buttons.size()) + ' ' + buttons.constFirst()->text();
+                buttons.constFirst()->click();
+            }
+        });
+        poll.start(10);
     }
 
-    template <typename T = QLineEdit> T* Child(const char* name)
+    template <class T = QLineEdit> T* Get(const char* id) const { return form.findChild<T*>(id); }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    void Type(const QString& keys) const
     {
-        auto* child = form.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
+        for (const QChar key : keys)
+            QTest::keyClicks(Focus(), key);
     }
-
-    static QWidget* Focus() { return QApplication::focusWidget(); }
-
-    // The focus returns to the window only once the window is active again, for example after a
-    // modal box has closed.
-    static bool FocusComesTo(const QWidget* widget)
+    void Click(const char* id) const { QTest::mouseClick(Get<QPushButton>(id), Qt::LeftButton); }
+    void Set(const char* box, const QString& text) const { Get(box)->setText(text); }
+    void Paste(const char* box, const QString& text) const
     {
-        return QTest::qWaitFor([widget] { return Focus() == widget; }, 2000);
-    }
-
-    // Types as a user does: into whatever has the focus.
-    static void Type(const QString& keys) { QTest::keyClicks(Focus(), keys); }
-    static void Press(Qt::Key key) { QTest::keyClick(Focus(), key); }
-
-    void TypeDraw(const QString& a, const QString& b, const QString& c)
-    {
-        Child("Text1")->setFocus();
-        ASSERT_TRUE(FocusComesTo(Child("Text1")));
-        Type(a);
-        Type(b);
-        Type(c);
+        QGuiApplication::clipboard()->setText(text);
+        Get(box)->setFocus();
+        QTest::keyClick(Focus(), Qt::Key_V, Qt::ControlModifier);
     }
 
     Form1 form;
-    ModalBoxCloser boxes;
+    QStringList boxes; // "title|text|icon|buttons" of every modal box shown
+    QTimer poll;
 };
 
-TEST_F(WindowTest, AFreshWindowShowsItsControlsInPlace)
+const QString kLine123 = "合值：6 和尾：6 跨度：2 两码合：345 两码差：121 两码积：236";
+const QStringList kEmpty = {"", "", "", ""};
+const QString kLongPaste = QString(99'999, '0') + '7';
+const QString kLine32767 =
+    "合值：32767 和尾：7 跨度：32767 两码合：770 两码差：32767327670 两码积：000";
+
+const struct Scenario {
+    const char* name;
+    void (*act)(Window&); // what the person does
+    const char* focus;    // where the focus is afterwards
+    QStringList texts;    // Text1, Text2, Text3 and Text4 afterwards
+    QStringList boxes;    // the modal boxes shown
+} kScenarios[] = {
+    // clang-format off
+    {"a fresh window", [](Window&) {}, "Text1", kEmpty, {}},
+    {"Tab goes round in tab index order", [](Window& w) {
+        for (const char* next : {"Command1", "Command2", "Text2", "Text3", "Text4", "Text1"}) {
+            w.Type("\t");
+            EXPECT_EQ(w.Focus(), w.Get<QWidget>(next)) << next;
+        } }, "Text1", kEmpty, {}},
+    {"three digits and Enter", [](Window& w) { w.Type("123\r"); }, "Command1",
+     {"1", kLine123, "2", "3"}, {}},
+    {"three digits and Space", [](Window& w) { w.Type("987 "); }, "Command1",
+     {"9", "合值：24 和尾：4 跨度：2 两码合：765 两码差：121 两码积：236", "8", "7"}, {}},
+    {"a click", [](Window& w) { w.Type("99"); w.Set("Text4", "8"); w.Click("Command1"); },
+     "Command1", {"9", "合值：26 和尾：6 跨度：1 两码合：877 两码差：011 两码积：122", "9", "8"},
+     {}},
+    {"Enter in a box", [](Window& w) { w.Type("12\r"); w.Get("Text2")->setFocus(); w.Type("\r"); },
+     "Text2", {"1", "", "2", ""}, {}},
+    {"deleting and pasting are changes", [](Window& w) {
+        w.Type("5"); w.Get("Text1")->setFocus(); w.Type("\b"); w.Paste("Text3", "42"); },
+     "Text4", {"", "", "42", ""}, {}},
+    {"Clear, then undo in every box", [](Window& w) {
+        w.Type("1"); w.Set("Text3", "2"); w.Type("3\r"); w.Click("Command2");
+        EXPECT_EQ(w.Focus(), w.Get<QWidget>("Command1"));
+        for (const char* box : {"Text1", "Text2", "Text3", "Text4"}) {
+            w.Get(box)->setFocus();
+            QTest::keyClick(w.Focus(), Qt::Key_Z, Qt::ControlModifier);
+        } }, "Text4", kEmpty, {}},
+    {"Clear after one digit", [](Window& w) { w.Type("1"); w.Click("Command2"); }, "Text3",
+     kEmpty, {}},
+    {"boxes that look empty", [](Window& w) {
+        w.Set("Text2", "上一行"); w.Type("123"); w.Set("Text3", "\u00A0 \u3000\u200F");
+        w.Set("Text1", "\n\n"); w.Click("Command1"); }, "Text1",
+     {"\n\n", "上一行", "\u00A0 \u3000\u200F", "3"}, {"Dravix|请输入开奖号码|NoIcon|1 确定"}},
+    {"an overflow, then a draw", [](Window& w) {
+        w.Type("123\r"); w.Set("Text1", "200"); w.Set("Text3", "200"); w.Click("Command1");
+        w.Set("Text1", "1"); w.Set("Text3", "2"); w.Click("Command1"); },
+     "Command1", {"1", kLine123, "2", "3"}, {"Dravix|运行时错误：溢出|Critical|1 确定"}},
+    {"any other error", [](Window& w) {
+        ReportError(&w.form, std::make_exception_ptr(std::runtime_error("x")));
+        ReportError(&w.form, std::make_exception_ptr(42)); }, "Text1", kEmpty,
+     {"Dravix|运行时错误：x|Critical|1 确定", "Dravix|运行时错误：未知错误|Critical|1 确定"}},
+    {"a long paste", [](Window& w) { w.Paste("Text1", kLongPaste); w.Type("23\r"); }, "Command1",
+     {kLongPaste, "合值：12 和尾：2 跨度：5 两码合：905 两码差：541 两码积：416", "2", "3"}, {}},
+    {"a long line shows from its first label", [](Window& w) {
+        w.Set("Text1", "32767"); w.Set("Text3", "0"); w.Set("Text4", "0"); w.Click("Command1");
+        QLineEdit* report = w.Get("Text2");
+        report->repaint(); // where the line scrolls to is settled as it is drawn
+        EXPECT_EQ(report->cursorPositionAt({report->contentsRect().left() + 4, 20}), 0); },
+     "Command1", {"32767", kLine32767, "0", "0"}, {}},
+    // clang-format on
+};
+
+TEST(Form1, BehavesAsAPersonExpects)
 {
-    EXPECT_EQ(form.windowTitle(), "Dravix");
-    EXPECT_EQ(form.size(), QSize(385, 199));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-
-    const struct {
-        const char* name;
-        QRect geometry;
-    } controls[] = {
-        {"Label1", {64, 24, 121, 17}},  {"Text1", {192, 16, 25, 25}},
-        {"Text3", {224, 16, 25, 25}},   {"Text4", {256, 16, 25, 25}},
-        {"Command1", {88, 56, 65, 25}}, {"Command2", {216, 56, 65, 25}},
-        {"Text2", {8, 96, 369, 41}},
-    };
-    for (const auto& control : controls)
-        EXPECT_EQ(Child<QWidget>(control.name)->geometry(), control.geometry) << control.name;
-
-    EXPECT_EQ(Child<QLabel>("Label1")->text(), "请输入3D号码：");
-    EXPECT_EQ(Child<QLabel>("Label1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(Child<QLabel>("Label1")->font().pointSize(), 12);
-    EXPECT_EQ(Child<QLabel>("Label1")->font().weight(), QFont::Bold);
-    EXPECT_EQ(Child<QPushButton>("Command1")->text(), "计算");
-    EXPECT_EQ(Child<QPushButton>("Command2")->text(), "清空");
-    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
-        EXPECT_TRUE(Child(name)->text().isEmpty()) << name;
-        EXPECT_FALSE(Child(name)->isReadOnly()) << name;
+    for (const Scenario& scenario : kScenarios) {
+        SCOPED_TRACE(scenario.name);
+        Window w;
+        scenario.act(w);
+        const QWidget* focus = w.Get<QWidget>(scenario.focus);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.Focus() == focus; }, 2000));
+        EXPECT_EQ(QStringList({w.Get("Text1")->text(), w.Get("Text2")->text(),
+                               w.Get("Text3")->text(), w.Get("Text4")->text()}),
+                  scenario.texts);
+        EXPECT_EQ(w.boxes, scenario.boxes);
     }
-    for (const char* name : {"Text1", "Text3", "Text4"})
-        EXPECT_EQ(Child(name)->font().pointSize(), 12) << name;
-    EXPECT_FALSE(Child<QPushButton>("Command1")->isDefault());
-    EXPECT_FALSE(Child<QPushButton>("Command2")->isDefault());
-    EXPECT_EQ(Focus(), Child("Text1"));
 }
 
-TEST_F(WindowTest, TheWindowShowsTheProgramIconAndVersion)
+// What the person sees, and what a screen reader and the desktop are told.
+TEST(Form1, LooksAndSpeaksAsDesigned)
 {
-    for (const int size : {16, 32, 48}) {
-        const QPixmap pixmap = form.windowIcon().pixmap(QSize(size, size));
-        EXPECT_EQ(pixmap.size(), QSize(size, size)) << size;
-        // The tile's red, not a blank image.
-        EXPECT_EQ(pixmap.toImage().pixelColor(size / 2, size / 6), QColor(255, 0, 0)) << size;
-    }
-    EXPECT_EQ(QApplication::applicationVersion(), "1.0.0.0");
-    EXPECT_EQ(QApplication::windowIcon().availableSizes().size(), 3);
-}
-
-TEST_F(WindowTest, ControlsHaveChineseAccessibleNames)
-{
-    const struct {
-        const char* name;
-        const char* accessibleName;
-    } controls[] = {{"Text1", "第一个号码"}, {"Text3", "第二个号码"}, {"Text4", "第三个号码"},
-                    {"Text2", "计算结果"},   {"Command1", "计算"},    {"Command2", "清空"}};
-    for (const auto& control : controls)
-        EXPECT_EQ(Child<QWidget>(control.name)->accessibleName(),
-                  QString::fromUtf8(control.accessibleName));
-}
-
-TEST_F(WindowTest, TabGoesRoundTheControlsInTabIndexOrder)
-{
-    for (const char* next : {"Command1", "Command2", "Text2", "Text3", "Text4", "Text1"}) {
-        Press(Qt::Key_Tab);
-        EXPECT_EQ(Focus(), Child<QWidget>(next)) << next;
-    }
-}
-
-TEST_F(WindowTest, ThreeDigitsAndEnterCalculate)
-{
-    Type("1");
-    EXPECT_EQ(Focus(), Child("Text3"));
-    Type("2");
-    EXPECT_EQ(Focus(), Child("Text4"));
-    Type("3");
-    EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
-    Press(Qt::Key_Return);
-    EXPECT_EQ(Child("Text2")->text(), kLine123);
-    EXPECT_EQ(Child("Text2")->cursorPosition(), 0);
-    EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
-    EXPECT_TRUE(boxes.seen.empty());
-}
-
-TEST_F(WindowTest, ScreenReadersSeeAWindowAndTheLabelledFirstBox)
-{
-    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    Window w;
+    EXPECT_EQ(w.form.size(), QSize(385, 199));
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w.form);
     EXPECT_EQ(window->role(), QAccessible::Window);
     EXPECT_EQ(window->text(QAccessible::Name), "Dravix");
-    const auto labels =
-        QAccessible::queryAccessibleInterface(Child("Text1"))->relations(QAccessible::Label);
+    // Name, place, name to a screen reader, face (Song, serif, everywhere but in the prompt, which
+    // is Hei, sans) and size.
+    const char* song = "Serif CJK SC|SimSun|宋体";
+    const std::tuple<const char*, QRect, QString, const char*, int> controls[] = {
+        // clang-format off
+        {"Label1", {64, 24, 121, 17}, "请输入3D号码：", "Sans CJK SC|SimHei|黑体", 12},
+        {"Text1", {192, 16, 25, 25}, "第一个号码", song, 12},
+        {"Text3", {224, 16, 25, 25}, "第二个号码", song, 12},
+        {"Text4", {256, 16, 25, 25}, "第三个号码", song, 12},
+        {"Text2", {8, 96, 369, 41}, "计算结果", song, 9},
+        {"Command1", {88, 56, 65, 25}, "计算", song, 9},
+        {"Command2", {216, 56, 65, 25}, "清空", song, 9},
+        // clang-format on
+    };
+    for (const auto& [name, geometry, spoken, face, points] : controls) {
+        QWidget* control = w.Get<QWidget>(name);
+        EXPECT_EQ(control->geometry(), geometry) << name;
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), spoken);
+        const QString family = QFontInfo(control->font()).family();
+        EXPECT_TRUE(family.contains(QRegularExpression(face))) << name << family.toStdString();
+        EXPECT_EQ(control->font().pointSize(), points) << name;
+    }
+    const QAccessibleInterface* text1 = QAccessible::queryAccessibleInterface(w.Get("Text1"));
+    EXPECT_EQ(text1->role(), QAccessible::EditableText);
+    const auto labels = text1->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->object(), Child<QLabel>("Label1"));
-}
+    EXPECT_EQ(labels[0].first->object(), w.Get<QLabel>("Label1"));
 
-TEST_F(WindowTest, SpaceAndClickCalculateToo)
-{
-    TypeDraw("9", "8", "7");
-    Press(Qt::Key_Space);
-    EXPECT_EQ(Child("Text2")->text(),
-              "合值：24 和尾：4 跨度：2 两码合：765 两码差：121 两码积：236");
-    Child("Text4")->setText("9");
-    QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
-    EXPECT_EQ(Child("Text2")->text(),
-              "合值：26 和尾：6 跨度：1 两码合：787 两码差：101 两码积：212");
-}
-
-TEST_F(WindowTest, EnterInATextBoxPressesNothing)
-{
-    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
-        Child(name)->setFocus();
-        Press(Qt::Key_Return);
-    }
-    EXPECT_TRUE(boxes.seen.empty());
-    EXPECT_TRUE(Child("Text2")->text().isEmpty());
-}
-
-TEST_F(WindowTest, EveryChangeMovesTheFocusOn)
-{
-    Child("Text1")->setText("5");
-    EXPECT_EQ(Focus(), Child("Text3"));
-    Child("Text1")->setFocus();
-    Press(Qt::Key_Backspace);
-    EXPECT_TRUE(Child("Text1")->text().isEmpty());
-    EXPECT_EQ(Focus(), Child("Text3"));
-
-    QGuiApplication::clipboard()->setText("42");
-    Child("Text3")->setFocus();
-    QTest::keyClick(Focus(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Child("Text3")->text(), "42");
-    EXPECT_EQ(Focus(), Child("Text4"));
-
-    Child("Text2")->setFocus();
-    Type("x");
-    EXPECT_EQ(Focus(), Child("Text2"));
-    EXPECT_EQ(Child("Text3")->text(), "42");
-}
-
-TEST_F(WindowTest, ClearEmptiesEveryBox)
-{
-    TypeDraw("1", "2", "3");
-    Press(Qt::Key_Return);
-    QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
-    for (const char* name : {"Text1", "Text2", "Text3", "Text4"}) {
-        EXPECT_TRUE(Child(name)->text().isEmpty()) << name;
-        EXPECT_FALSE(Child(name)->isUndoAvailable()) << name;
-    }
-    EXPECT_EQ(Focus(), Child<QWidget>("Command1"));
-}
-
-TEST_F(WindowTest, ClearLeavesTheFocusAfterTheLastBoxThatHeldText)
-{
-    // Emptying a box that is already empty is no change, so it moves no focus.
-    Child("Text1")->setText("1");
-    QTest::mouseClick(Child<QPushButton>("Command2"), Qt::LeftButton);
-    EXPECT_TRUE(Child("Text1")->text().isEmpty());
-    EXPECT_EQ(Focus(), Child("Text3"));
-}
-
-TEST_F(WindowTest, ABlankInputGivesTheNotice)
-{
-    for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\u3000")}) {
-        Child("Text2")->setText("上一行");
-        TypeDraw("1", "2", "3");
-        Child("Text3")->setText(blank);
-        QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
-        ASSERT_EQ(boxes.seen.size(), 1U);
-        EXPECT_EQ(boxes.seen[0].text, "请输入开奖号码");
-        EXPECT_EQ(boxes.seen[0].title, "Dravix");
-        EXPECT_EQ(boxes.seen[0].icon, QMessageBox::NoIcon);
-        EXPECT_EQ(boxes.seen[0].buttons, QStringList{"确定"});
-        EXPECT_TRUE(FocusComesTo(Child("Text1")));
-        EXPECT_EQ(Child("Text2")->text(), "上一行");
-        boxes.seen.clear();
-    }
-}
-
-TEST_F(WindowTest, AnOverflowIsReportedAndTheWindowGoesOn)
-{
-    TypeDraw("1", "2", "3");
-    Press(Qt::Key_Return);
-    Child("Text1")->setText("200");
-    Child("Text3")->setText("200");
-    QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
-    ASSERT_EQ(boxes.seen.size(), 1U);
-    EXPECT_TRUE(boxes.seen[0].text.contains("溢出")) << boxes.seen[0].text.toStdString();
-    EXPECT_EQ(boxes.seen[0].title, "Dravix");
-    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(boxes.seen[0].buttons, QStringList{"确定"});
-    EXPECT_EQ(Child("Text2")->text(), kLine123);
-    EXPECT_TRUE(form.isVisible());
-
-    Child("Text1")->setText("1");
-    Child("Text3")->setText("2");
-    QTest::mouseClick(Child<QPushButton>("Command1"), Qt::LeftButton);
-    EXPECT_EQ(Child("Text2")->text(), kLine123);
-}
-
-TEST_F(WindowTest, ALongPasteIsKeptWholeAndCalculated)
-{
-    const QString longText = QString(99'999, QLatin1Char('0')) + QLatin1Char('7');
-    QGuiApplication::clipboard()->setText(longText);
-    QTest::keyClick(Focus(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Child("Text1")->text().size(), 100'000);
-    Type("2");
-    Type("3");
-    Press(Qt::Key_Return);
-    EXPECT_EQ(Child("Text2")->text(),
-              "合值：12 和尾：2 跨度：5 两码合：905 两码差：541 两码积：416");
-}
-
-// The exact outline of a text drawn with its baseline at y = 0.
-QRectF Ink(const QFont& font, const QString& text)
-{
+    // The prompt, bold red in 17 px, shows every row of its glyphs' outline.
+    auto* label = w.Get<QLabel>("Label1");
+    EXPECT_EQ(label->font().weight(), QFont::Bold);
     QPainterPath outline;
-    outline.addText(0, 0, font, text);
-    return outline.boundingRect();
-}
+    outline.addText(0, 0, label->font(), label->text());
+    const QImage red = label->grab().toImage().createMaskFromColor(qRgb(255, 0, 0));
+    EXPECT_GE(QRegion(QBitmap::fromImage(red)).boundingRect().height(),
+              std::ceil(outline.boundingRect().height()));
 
-// Where a line edit draws a text: the clip rectangle, the line box and the text's ink.
-struct Placement {
-    QRectF clip;
-    QRectF line;
-    QRectF ink;
-    qreal advance = 0;
-};
-
-Placement PlaceInLineEdit(const QLineEdit* box, const QString& text)
-{
-    // QLineEdit clips to its contents rectangle, keeps 2 px on either side, and centres its line
-    // box vertically in it.
-    QStyleOptionFrame panel;
-    panel.initFrom(box);
-    panel.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, box);
-    const QRectF clip = box->style()->subElementRect(QStyle::SE_LineEditContents, &panel, box);
-    const QFontMetricsF metrics(box->font());
-    constexpr qreal kHorizontalMargin = 2;
-    const QRectF line(clip.x() + kHorizontalMargin,
-                      clip.y() + std::floor((clip.height() - metrics.height() + 1) / 2),
-                      clip.width() - 2 * kHorizontalMargin, metrics.height());
-    const QRectF ink = Ink(box->font(), text).translated(line.x(), line.y() + metrics.ascent());
-    return {clip, line, ink, metrics.horizontalAdvance(text)};
-}
-
-TEST_F(WindowTest, TextsAreFullyVisible)
-{
-    // A label centres its line box in its contents rectangle.
-    const auto* label = Child<QLabel>("Label1");
-    const QFontMetricsF labelMetrics(label->font());
-    const QRectF contents = label->contentsRect();
-    const qreal baseline =
-        contents.y() + (contents.height() - labelMetrics.height()) / 2 + labelMetrics.ascent();
-    const QRectF labelInk = Ink(label->font(), label->text()).translated(contents.x(), baseline);
-    EXPECT_LE(labelMetrics.horizontalAdvance(label->text()), contents.width());
-    EXPECT_TRUE(QRectF(label->rect()).contains(labelInk))
-        << labelInk.left() << ' ' << labelInk.top() << ' ' << labelInk.right() << ' '
-        << labelInk.bottom() << " in " << label->width() << 'x' << label->height();
-
-    for (const char* name : {"Text1", "Text3", "Text4"}) {
-        for (char digit = '0'; digit <= '9'; ++digit) {
-            const Placement place = PlaceInLineEdit(Child(name), QString(QLatin1Char(digit)));
-            EXPECT_LE(place.advance, place.line.width()) << name << ' ' << digit;
-            EXPECT_TRUE(place.clip.contains(place.ink)) << name << ' ' << digit;
-        }
-    }
-
-    const Placement report = PlaceInLineEdit(Child("Text2"), kLine123);
-    EXPECT_LE(report.advance, report.line.width());
-    EXPECT_TRUE(report.clip.contains(report.ink));
-}
-
-TEST_F(WindowTest, ContextMenusSpeakChinese)
-{
-    const std::unique_ptr<QMenu> menu(Child("Text1")->createStandardContextMenu());
-    ASSERT_FALSE(menu->actions().isEmpty());
-    const QString undo = menu->actions().constFirst()->text();
-    EXPECT_TRUE(std::any_of(undo.begin(), undo.end(), [](QChar c) {
-        return c.unicode() >= 0x4E00;
-    })) << undo.toStdString();
-}
-
-TEST_F(WindowTest, ChineseRendersInSimplifiedChineseFaces)
-{
-    // Each face must be an installed Simplified Chinese one, not a fallback with other forms;
-    // the application's font serves the message boxes and context menus.
-    for (const QFont& font : {Child<QWidget>("Label1")->font(), Child<QWidget>("Text1")->font(),
-                              Child<QWidget>("Text2")->font(), Child<QWidget>("Command1")->font(),
-                              QApplication::font()}) {
-        const QFontInfo info(font);
-        EXPECT_TRUE(info.family().contains("SC") || info.family().contains("Sim") ||
-                    info.family().contains("CN"))
-            << info.family().toStdString();
-    }
+    const std::unique_ptr<QMenu> menu(w.Get("Text1")->createStandardContextMenu());
+    EXPECT_EQ(menu->actions().constFirst()->text().left(2), "撤消");
+    for (const int size : {16, 32, 48})
+        EXPECT_TRUE(w.form.windowIcon().availableSizes().contains(QSize(size, size))) << size;
+    EXPECT_EQ(w.form.windowIcon().pixmap(32).toImage().pixelColor(16, 5), QColor(255, 0, 0));
+    // What ties the running window to the installed desktop entry and its icon.
+    EXPECT_EQ(QGuiApplication::desktopFileName() + ".desktop",
+              QFileInfo(DRAVIX_DESKTOP_ENTRY).fileName());
+    EXPECT_TRUE(QFileInfo::exists(DRAVIX_DESKTOP_ENTRY));
 }
 
 } // namespace

@@ -15,11 +15,9 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTranslator>
 
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -111,7 +109,6 @@ QPushButton* Button(QWidget* parent, const QString& name, const QString& caption
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
     button->setGeometry(geometry);
     // Enter presses a button that has the focus, as Space does; outside a dialog Qt would
     // otherwise ignore it. No button is the default, so Enter in a text box presses nothing.
@@ -127,19 +124,6 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text)
     // Take the keyboard back from the closed box even where no window manager hands it back.
     if (parent != nullptr)
         parent->activateWindow();
-}
-
-// Centres the glyphs, not the line box, in a label: CJK faces set their ideographs high in a tall
-// line box, and the prompt's 17 px leave no room to spare for a 16 px glyph. The label centres
-// its line box in its contents; a margin below (or above) moves that centre by half its size.
-void CentreInkVertically(QLabel* label)
-{
-    const QFontMetricsF metrics(label->font());
-    QPainterPath outline;
-    outline.addText(0, 0, label->font(), label->text());
-    const QRectF ink = outline.boundingRect();
-    const int lift = qRound(metrics.ascent() - metrics.descent() + ink.top() + ink.bottom());
-    label->setContentsMargins(0, std::max(0, -lift), 0, std::max(0, lift));
 }
 
 } // namespace
@@ -165,7 +149,6 @@ Form1::Form1(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(SongFont(9));
     setFixedSize(TwipsRect(0, 0, 5775, 2985).size());
 
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -175,7 +158,6 @@ Form1::Form1(QWidget* parent)
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     Label1->setPalette(red);
-    CentreInkVertically(Label1);
     const QFont numberFont = SongFont(12);
     for (QLineEdit* box : {Text1, Text3, Text4})
         box->setFont(numberFont);
