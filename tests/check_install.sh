@@ -26,8 +26,11 @@ for size in 16 32 48 64 128 256; do
     check test "$(od -An -tu1 -j16 -N8 "$icon" | tr -s ' ' | sed 's/^ //')" = \
         "0 0 $((size / 256)) $((size % 256)) 0 0 $((size / 256)) $((size % 256))"
 done
-# Only the program and its desktop files: no tests, benchmarks or libraries.
-check test "$(find "$root" -type f | wc -l)" -eq 9
+check test -f "$root/usr/share/doc/dravix/copyright"
+check gzip -t "$root/usr/share/doc/dravix/changelog.gz"
+check gzip -t "$root/usr/share/man/man1/dravix.1.gz"
+# Only the program, its desktop files and its documents: no tests, benchmarks or libraries.
+check test "$(find "$root" -type f | wc -l)" -eq 12
 # The installed program starts and stays up until it is stopped.
 started=0
 QT_QPA_PLATFORM=offscreen timeout 3 "$root/usr/bin/dravix" >/dev/null 2>&1 || started=$?

@@ -40,5 +40,5 @@ DRAVIX_BUILD_PACKAGES=(
 )
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev
+    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev lintian
 )
