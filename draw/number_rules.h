@@ -22,8 +22,8 @@ public:
 std::string_view Trim(std::string_view text);
 
 // Reads the leading number of a text, ignoring blanks wherever they stand (see the README for the
-// rules).
-// Text without a number reads as 0. Throws OverflowError when the number exceeds the double range.
+// rules). Text without a number reads as 0. Throws OverflowError when the number exceeds the
+// double range.
 double ValText(std::string_view text);
 
 // Rounds half to even; throws OverflowError when the result leaves -32768..32767.
