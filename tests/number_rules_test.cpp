@@ -54,7 +54,7 @@ TEST(Trim, RemovesBlanksAtBothEndsOnly)
         // clang-format off
         {"", ""}, {" \u3000\t12 \u200F\r\n", "12"}, {" 1 2 ", "1 2"}, {kMebibyte, ""},
         // A sequence cut short, stray continuation bytes, overlong forms of blanks.
-        {"7\xE3\x80", "7\xE3\x80"}, {"\x89\xA0", "\x89\xA0"},
+        {"\xE3\x80", "\xE3\x80"}, {"7\xE3\x80", "7\xE3\x80"}, {"\x89\xA0", "\x89\xA0"},
         {"\xC0\xA0\xE0\x80\xA0\xF0\x83\x80\x80", "\xC0\xA0\xE0\x80\xA0\xF0\x83\x80\x80"},
         // clang-format on
     };
