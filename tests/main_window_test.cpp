@@ -179,7 +179,8 @@ TEST(Form1, LooksAndSpeaksAsDesigned)
     EXPECT_EQ(label->font().weight(), QFont::Bold);
     QPainterPath outline;
     outline.addText(0, 0, label->font(), label->text());
-    const QImage red = label->grab().toImage().createMaskFromColor(qRgb(255, 0, 0));
+    const QImage red =
+        label->grab().toImage().createMaskFromColor(qRgb(255, 0, 0), Qt::MaskOutColor);
     EXPECT_GE(QRegion(QBitmap::fromImage(red)).boundingRect().height(),
               std::ceil(outline.boundingRect().height()));
 
