@@ -3,9 +3,10 @@
 
 Each fault is one small change a slip of the hand could make: a comparison flipped or loosened,
 a constant moved by one, a logical or arithmetic operator swapped, a negation dropped, one of the
-draw's numbers passed for another, a string emptied, a statement deleted. For each, the test programs are rebuilt (a Debug build in its own
-folder) and run; a fault that does not compile is left out. Prints every fault that no suite
-catches, then the count each suite catches and the faults that only one suite catches.
+draw's numbers passed for another, a string emptied, a statement deleted. For each, the test
+programs are rebuilt (a Debug build in its own folder) and run, side by side; one that fails or
+hangs catches the fault, and a fault that does not compile is left out. Prints every fault that
+no suite catches, then the count each suite catches and the faults that only one suite catches.
 
 Usage: scripts/mutate.py [--build DIR] [--only REGEX] FILE...
   e.g. scripts/mutate.py draw/number_rules.cpp draw/draw_analysis.cpp window/main_window.cpp
