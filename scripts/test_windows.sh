@@ -15,7 +15,9 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_6
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DDRAVIX_WINDOW=OFF \
     -DDRAVIX_GTEST_SOURCE_DIR=/usr/src/googletest
 cmake --build "$build" --parallel "$(nproc)"
-# Wine sets up its prefix on the first run; doing it here keeps that out of the parallel tests.
-/usr/lib/wine/wine64 "$build/tests/draw_analysis_test.exe" --gtest_list_tests >/dev/null
+# Wine sets up its prefix on its first run, which takes longer than finding a program's tests may;
+# doing it first, with the Wine the toolchain found, keeps it out of the tests.
+wine="$(sed -n 's/^DRAVIX_WINE64:FILEPATH=//p' "$build/CMakeCache.txt")"
+"$wine" wineboot --init
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)"
