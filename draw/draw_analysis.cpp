@@ -2,8 +2,8 @@
 
 #include "number_rules.h"
 
-#include <algorithm>
 #include <initializer_list>
+#include <numeric>
 
 namespace draw {
 
@@ -17,17 +17,16 @@ constexpr std::string_view kPairSumsLabel = " 两码合：";
 constexpr std::string_view kPairDifferencesLabel = " 两码差：";
 constexpr std::string_view kPairProductsLabel = " 两码积：";
 
-// Sized once, then filled: a draw's digit strings fit in std::string's in-place buffer, so the
+// Reserved once, then filled: a draw's digit strings fit in std::string's in-place buffer, so the
 // report line is the one heap allocation of a draw.
 std::string Join(std::initializer_list<std::string_view> parts)
 {
-    std::size_t size = 0;
+    std::string joined;
+    joined.reserve(std::accumulate(
+        parts.begin(), parts.end(), std::size_t{0},
+        [](std::size_t size, std::string_view part) { return size + part.size(); }));
     for (const std::string_view part : parts)
-        size += part.size();
-    std::string joined(size, '\0');
-    char* out = joined.data();
-    for (const std::string_view part : parts)
-        out = std::copy(part.begin(), part.end(), out);
+        joined += part;
     return joined;
 }
 

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
-#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -21,13 +20,15 @@ struct CodePoint {
     std::size_t size; // in bytes
 };
 
-// The code point that starts a UTF-8 text whose first byte is not ASCII. A byte that does not
-// start a sequence (a stray continuation byte, an overlong form that could pass for ASCII or a
-// blank, a sequence cut short) reads as U+FFFD of one byte, which no rule here accepts. A surrogate
-// or a value beyond U+10FFFF decodes as itself, which no rule accepts either.
-CodePoint DecodeMultiByte(std::string_view text)
+// The code point that starts a non-empty UTF-8 text. A byte that does not start a sequence (a
+// stray continuation byte, an overlong form that could pass for ASCII or a blank, a sequence cut
+// short) reads as U+FFFD of one byte, which no rule here accepts. A surrogate or a value beyond
+// U+10FFFF decodes as itself, which no rule accepts either.
+CodePoint Decode(std::string_view text)
 {
     const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80)
+        return {lead, 1};
     constexpr CodePoint kInvalid = {0xFFFD, 1};
     std::size_t size = 0; // a lead byte's leading one bits count the bytes of its sequence
     for (unsigned bit = 0x80; (lead & bit) != 0; bit >>= 1)
@@ -45,29 +46,17 @@ CodePoint DecodeMultiByte(std::string_view text)
     return value < kSmallest[size] ? kInvalid : CodePoint{value, size};
 }
 
-// The code point that starts a non-empty UTF-8 text; ASCII, nearly all of a box's text, stays
-// on the inlined path.
-inline CodePoint Decode(std::string_view text)
-{
-    const auto lead = static_cast<unsigned char>(text.front());
-    return lead < 0x80 ? CodePoint{lead, 1} : DecodeMultiByte(text);
-}
-
 // Unicode's white space and the invisible formatting characters (direction marks, zero-width
 // spaces and joiners, the byte order mark) that pasted text carries: a person sees nothing there,
 // so nothing there counts.
-bool IsNonAsciiBlank(char32_t c)
+bool IsBlank(char32_t c)
 {
     constexpr std::pair<char32_t, char32_t> kBlanks[] = {
-        {0x85, 0x85},     {0xA0, 0xA0},     {0x61C, 0x61C},   {0x1680, 0x1680}, {0x2000, 0x200F},
-        {0x2028, 0x202F}, {0x205F, 0x2060}, {0x2066, 0x2069}, {0x3000, 0x3000}, {0xFEFF, 0xFEFF}};
+        {'\t', '\r'},     {' ', ' '},       {0x85, 0x85},     {0xA0, 0xA0},
+        {0x61C, 0x61C},   {0x1680, 0x1680}, {0x2000, 0x200F}, {0x2028, 0x202F},
+        {0x205F, 0x2060}, {0x2066, 0x2069}, {0x3000, 0x3000}, {0xFEFF, 0xFEFF}};
     return std::any_of(std::begin(kBlanks), std::end(kBlanks),
                        [c](const auto& range) { return c >= range.first && c <= range.second; });
-}
-
-inline bool IsBlank(char32_t c)
-{
-    return c < 0x80 ? c == ' ' || (c >= '\t' && c <= '\r') : IsNonAsciiBlank(c);
 }
 
 // The size in bytes of the blank that starts a text; 0 when it starts with anything else.
@@ -79,19 +68,9 @@ std::size_t BlankSize(std::string_view text)
     return IsBlank(c.value) ? c.size : 0;
 }
 
-char Upper(char c)
+bool IsLetter(char c, char upper)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int DigitValue(char c)
-{
-    const char upper = Upper(c);
-    if (upper >= '0' && upper <= '9')
-        return upper - '0';
-    if (upper >= 'A' && upper <= 'F')
-        return upper - 'A' + 10;
-    return -1;
+    return c == upper || c == upper - 'A' + 'a';
 }
 
 std::int16_t FitInt16(std::int32_t value)
@@ -152,8 +131,9 @@ private:
 double ReadRadix(NumberScanner& in, int base)
 {
     double value = 0.0;
-    for (int digit = DigitValue(in.Peek()); digit >= 0 && digit < base;
-         digit = DigitValue(in.Peek())) {
+    unsigned digit = 0;
+    for (char c = in.Peek(); std::from_chars(&c, &c + 1, digit, base).ec == std::errc();
+         c = in.Peek()) {
         value = value * base + digit;
         if (std::isinf(value))
             throw OverflowError();
@@ -172,36 +152,18 @@ constexpr std::int64_t kExponentCap = 1'000'000'000;
 // 0.1e400 already exceeds the double range, and 0.9e-400 is below its smallest value.
 constexpr std::int64_t kExponentLimit = 400;
 
-// digits x 10^scale when both the digits and the power of ten are exact doubles: one correctly
-// rounded multiplication or division then gives the exact reading, which covers every number a
-// user types in a box without the general conversion.
-std::optional<double> ExactSmallValue(const char* digits, std::size_t count, std::int64_t scale)
-{
-    constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr auto kLargestPower = static_cast<std::int64_t>(kPowersOfTen.size() - 1);
-    if (count > 15 || scale < -kLargestPower || scale > kLargestPower)
-        return std::nullopt;
-    std::int64_t whole = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        whole = whole * 10 + (digits[i] - '0');
-    const auto value = static_cast<double>(whole);
-    const double power = kPowersOfTen[static_cast<std::size_t>(scale < 0 ? -scale : scale)];
-    return scale < 0 ? value / power : value * power;
-}
-
 double ReadDecimal(NumberScanner& in)
 {
-    bool negative = false;
+    // Collected as [-]<digits>e<scale>, the locale-independent form that std::from_chars reads;
+    // the value read is 0.<digits> x 10^pointExponent.
+    std::array<char, 1 + kKeptDigits + 1 + 1 + 20> number;
+    std::size_t size = 0;
     if (in.Peek() == '+' || in.Peek() == '-') {
-        negative = in.Peek() == '-';
+        if (in.Peek() == '-')
+            number[size++] = '-';
         in.Next();
     }
-
-    // The value read is 0.<digits> x 10^pointExponent.
-    std::array<char, kKeptDigits + 1> digits; // only the first count are set
-    std::size_t count = 0;
+    const std::size_t firstDigit = size;
     bool droppedNonZero = false;
     std::int64_t pointExponent = 0;
     bool anyDigit = false;
@@ -215,15 +177,15 @@ double ReadDecimal(NumberScanner& in)
         if (c < '0' || c > '9')
             break;
         anyDigit = true;
-        if (count == 0 && c == '0') {
+        if (size == firstDigit && c == '0') {
             if (afterPoint)
                 --pointExponent;
             continue;
         }
         if (!afterPoint)
             ++pointExponent;
-        if (count < kKeptDigits)
-            digits[count++] = c;
+        if (size - firstDigit < kKeptDigits)
+            number[size++] = c;
         else if (c != '0')
             droppedNonZero = true;
     }
@@ -231,7 +193,7 @@ double ReadDecimal(NumberScanner& in)
         return 0.0;
 
     std::int64_t exponent = 0;
-    if (Upper(in.Peek()) == 'E') {
+    if (IsLetter(in.Peek(), 'E')) {
         in.Next();
         bool exponentNegative = false;
         if (in.Peek() == '+' || in.Peek() == '-') {
@@ -247,36 +209,25 @@ double ReadDecimal(NumberScanner& in)
             exponent = -exponent;
     }
 
-    const double zero = negative ? -0.0 : 0.0;
     const std::int64_t totalExponent = pointExponent + exponent;
-    if (count == 0 || totalExponent < -kExponentLimit)
-        return zero;
+    if (size == firstDigit || totalExponent < -kExponentLimit)
+        return 0.0;
     if (totalExponent > kExponentLimit)
         throw OverflowError();
     if (droppedNonZero)
-        digits[count++] = '1';
-
-    const std::int64_t scale = totalExponent - static_cast<std::int64_t>(count);
-    if (const auto exact = ExactSmallValue(digits.data(), count, scale))
-        return negative ? -*exact : *exact;
-
-    // digits e (totalExponent - count), in the locale-independent form std::from_chars reads.
-    std::array<char, kKeptDigits + 1 + 16> buffer;
-    char* end = std::copy(digits.begin(), digits.begin() + static_cast<std::ptrdiff_t>(count),
-                          buffer.begin());
-    *end++ = 'e';
-    end = std::to_chars(end, buffer.end(), scale).ptr;
+        number[size++] = '1';
+    const auto digitCount = static_cast<std::int64_t>(size - firstDigit);
+    number[size++] = 'e';
+    const char* const end =
+        std::to_chars(&number[size], number.data() + number.size(), totalExponent - digitCount).ptr;
 
     double value = 0.0;
-    const auto result = std::from_chars(buffer.data(), end, value);
-    if (result.ec == std::errc::result_out_of_range) {
+    if (std::from_chars(number.data(), end, value).ec == std::errc::result_out_of_range) {
         if (totalExponent > 0)
             throw OverflowError();
-        return zero;
+        return 0.0;
     }
-    if (std::isinf(value))
-        throw OverflowError();
-    return negative ? -value : value;
+    return value;
 }
 
 } // namespace
@@ -293,39 +244,25 @@ std::string_view Trim(std::string_view text)
 
 double ValText(std::string_view text)
 {
-    // What a box nearly always holds: a few plain digits.
-    constexpr std::size_t kShortDigits = 9;
-    if (!text.empty() && text.size() <= kShortDigits &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        std::int32_t whole = 0;
-        for (const char c : text)
-            whole = whole * 10 + (c - '0');
-        return whole;
-    }
-
     NumberScanner in(text);
     if (in.Peek() != '&')
         return ReadDecimal(in);
     in.Next();
-    const char radix = Upper(in.Peek());
-    if (radix != 'H' && radix != 'O')
+    const int base = IsLetter(in.Peek(), 'H') ? 16 : IsLetter(in.Peek(), 'O') ? 8 : 0;
+    if (base == 0)
         return 0.0;
     in.Next();
-    return ReadRadix(in, radix == 'H' ? 16 : 8);
+    return ReadRadix(in, base);
 }
 
 std::int16_t ToInt16(double value)
 {
+    // In the default rounding mode, which nothing here changes, a half goes to the even neighbour.
+    const double rounded = std::nearbyint(value);
     // Also rejects NaN, which fails every comparison.
-    if (!(value >= -32768.5 && value <= 32767.5))
+    if (!(rounded >= INT16_MIN && rounded <= INT16_MAX))
         throw OverflowError();
-    if (const auto whole = static_cast<std::int32_t>(value); whole == value)
-        return FitInt16(whole);
-    const double below = std::floor(value);
-    const double fraction = value - below;
-    const auto whole = static_cast<std::int32_t>(below);
-    const bool up = fraction > 0.5 || (fraction == 0.5 && whole % 2 != 0);
-    return FitInt16(up ? whole + 1 : whole);
+    return static_cast<std::int16_t>(rounded);
 }
 
 std::int16_t CheckedAdd(std::int16_t x, std::int16_t y)
@@ -350,12 +287,7 @@ std::int16_t CheckedAbs(std::int16_t x)
 
 std::string IntText(std::int16_t value)
 {
-    // Written over the longest text there is, then cut to length: the text stays in std::string's
-    // own buffer, with no allocation and no call to copy it.
-    std::string text = "-32768";
-    const char* const end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    text.erase(static_cast<std::size_t>(end - text.data()));
-    return text;
+    return std::to_string(value);
 }
 
 std::string_view LastChar(std::string_view text)
