@@ -9,7 +9,7 @@ hangs catches the fault, and a fault that does not compile is left out. Prints e
 no suite catches, then the count each suite catches and the faults that only one suite catches.
 
 Usage: scripts/mutate.py [--build DIR] [--only REGEX] FILE...
-  e.g. scripts/mutate.py draw/number_rules.cpp draw/draw_analysis.cpp window/main_window.cpp
+  e.g. scripts/mutate.py draw/number_rules.cpp draw/draw_analysis.cpp window/qt/main_window.cpp
 """
 import argparse
 import os
@@ -19,7 +19,7 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SUITES = ["number_rules_test", "draw_analysis_test", "main_window_test"]
+SUITES = ["number_rules_test", "draw_analysis_test", "qt_window_test"]
 
 # Binary operators stand between spaces in this code base (clang-format), which tells them apart
 # from template brackets, pointers and stream operators.

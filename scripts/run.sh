@@ -15,4 +15,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Dravix is a desktop program and no display was found; to run it without one, use: xvfb-run scripts/run.sh" >&2
     exit 1
 fi
-exec "$build/window/dravix"
+exec "$build/window/qt/dravix"

@@ -23,5 +23,5 @@ xvfb-run --auto-servernum --server-args="-screen 0 640x480x24 -dpi 96" bash -c '
     sleep 0.5
     import -window "$window" "$2"
     kill "$app"
-' screenshot "$build/window/dravix" "$root/docs/screenshot.png"
+' screenshot "$build/window/qt/dravix" "$root/docs/screenshot.png"
 echo "Saved docs/screenshot.png"

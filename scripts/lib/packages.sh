@@ -42,3 +42,7 @@ DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
     desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev lintian
 )
+# What building Dravix for Windows and testing it under Wine needs.
+DRAVIX_WINDOWS_PACKAGES=(
+    cmake make g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth fonts-noto-cjk
+)

@@ -29,11 +29,11 @@ private:
 
     QLabel* const Label1;
     QLineEdit* const Text1;
+    QPushButton* const Command1;
+    QPushButton* const Command2;
     QLineEdit* const Text2;
     QLineEdit* const Text3;
     QLineEdit* const Text4;
-    QPushButton* const Command1;
-    QPushButton* const Command2;
 };
 
 // Names the application with its version, desktop entry and icon, makes Qt's own texts (standard

@@ -2,7 +2,7 @@
 
 #include "dravix_version.h"
 #include "draw_analysis.h"
-#include "number_rules.h"
+#include "form_design.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -19,18 +19,21 @@
 #include <QTranslator>
 
 #include <limits>
+#include <string_view>
 
 namespace {
 
-const QString kTitle = QStringLiteral("Dravix");
-
-// The layout is given in twips; 15 twips make one device-independent pixel.
-constexpr int kTwipsPerPixel = 15;
-
-QRect TwipsRect(int left, int top, int width, int height)
+QString Text(std::string_view utf8)
 {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Qt lays out in device-independent pixels, 96 to the inch, and scales them to the screen itself.
+QRect PixelRect(const design::Twips& place)
+{
+    constexpr int kTwipsPerPixel = design::kTwipsPerInch / 96;
+    return {place.left / kTwipsPerPixel, place.top / kTwipsPerPixel, place.width / kTwipsPerPixel,
+            place.height / kTwipsPerPixel};
 }
 
 // A face asked for by its Windows name first, then by stand-ins with Simplified Chinese glyph
@@ -54,20 +57,22 @@ QFont ChineseFont(const QStringList& families, int pointSize, QFont::Weight weig
     return font;
 }
 
-QFont SongFont(int pointSize)
+QFont ChineseFont(const design::Font& font)
 {
-    return ChineseFont({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Source Han Serif SC"),
-                        QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")},
-                       pointSize, QFont::Normal);
-}
-
-QFont HeiFont()
-{
-    return ChineseFont({QStringLiteral("黑体"), QStringLiteral("SimHei"),
-                        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                        QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")},
-                       12, QFont::Bold);
+    const QStringList families = font.face == design::Face::Song
+                                     ? QStringList{Text(design::kSongFace),
+                                                   QStringLiteral("SimSun"),
+                                                   QStringLiteral("Noto Serif CJK SC"),
+                                                   QStringLiteral("Source Han Serif SC"),
+                                                   QStringLiteral("AR PL UMing CN"),
+                                                   QStringLiteral("Noto Sans CJK SC")}
+                                     : QStringList{Text(design::kHeiFace),
+                                                   QStringLiteral("SimHei"),
+                                                   QStringLiteral("Noto Sans CJK SC"),
+                                                   QStringLiteral("Source Han Sans SC"),
+                                                   QStringLiteral("WenQuanYi Zen Hei"),
+                                                   QStringLiteral("WenQuanYi Micro Hei")};
+    return ChineseFont(families, font.points, font.bold ? QFont::Bold : QFont::Normal);
 }
 
 // Every size of the program's icon that the build embeds. They are PNG images, and saying so
@@ -92,34 +97,40 @@ QAccessibleInterface* AccessibleForm1(const QString& className, QObject* object)
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
 }
 
-QLineEdit* TextBox(QWidget* parent, const QString& name, const QString& accessibleName,
-                   const QRect& geometry)
+template <typename Widget> Widget* Place(Widget* widget, const design::Control& control)
 {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setAccessibleName(accessibleName);
-    box->setGeometry(geometry);
+    widget->setObjectName(Text(control.name));
+    widget->setGeometry(PixelRect(control.place));
+    return widget;
+}
+
+QLabel* Label(QWidget* parent, const design::Control& control)
+{
+    return Place(new QLabel(Text(control.caption), parent), control);
+}
+
+QLineEdit* TextBox(QWidget* parent, const design::Control& control)
+{
+    auto* box = Place(new QLineEdit(parent), control);
+    box->setAccessibleName(Text(control.accessibleName));
     // Qt's default cap is 32767 characters; a pasted text is kept whole instead.
     box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 
-QPushButton* Button(QWidget* parent, const QString& name, const QString& caption,
-                    const QRect& geometry)
+QPushButton* Button(QWidget* parent, const design::Control& control)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
+    auto* button = Place(new QPushButton(Text(control.caption), parent), control);
     // Enter presses a button that has the focus, as Space does; outside a dialog Qt would
     // otherwise ignore it. No button is the default, so Enter in a text box presses nothing.
     button->setAutoDefault(true);
     return button;
 }
 
-void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, std::string_view text)
 {
-    QMessageBox box(icon, kTitle, text, QMessageBox::NoButton, parent);
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QMessageBox box(icon, Text(design::kTitle), Text(text), QMessageBox::NoButton, parent);
+    box.addButton(Text(design::kOk), QMessageBox::AcceptRole);
     box.exec();
     // Take the keyboard back from the closed box even where no window manager hands it back.
     if (parent != nullptr)
@@ -128,45 +139,31 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text)
 
 } // namespace
 
+// The members are declared, and so created, in the design's order, which makes Qt's tab order
+// the design's.
 Form1::Form1(QWidget* parent)
-    : QWidget(parent), Label1(new QLabel(QStringLiteral("请输入3D号码："), this)),
-      Text1(TextBox(this, QStringLiteral("Text1"), QStringLiteral("第一个号码"),
-                    TwipsRect(2880, 240, 375, 375))),
-      Text2(TextBox(this, QStringLiteral("Text2"), QStringLiteral("计算结果"),
-                    TwipsRect(120, 1440, 5535, 615))),
-      Text3(TextBox(this, QStringLiteral("Text3"), QStringLiteral("第二个号码"),
-                    TwipsRect(3360, 240, 375, 375))),
-      Text4(TextBox(this, QStringLiteral("Text4"), QStringLiteral("第三个号码"),
-                    TwipsRect(3840, 240, 375, 375))),
-      Command1(Button(this, QStringLiteral("Command1"), QStringLiteral("计算"),
-                      TwipsRect(1320, 840, 975, 375))),
-      Command2(Button(this, QStringLiteral("Command2"), QStringLiteral("清空"),
-                      TwipsRect(3240, 840, 975, 375)))
+    : QWidget(parent), Label1(Label(this, design::kLabel1)), Text1(TextBox(this, design::kText1)),
+      Command1(Button(this, design::kCommand1)), Command2(Button(this, design::kCommand2)),
+      Text2(TextBox(this, design::kText2)), Text3(TextBox(this, design::kText3)),
+      Text4(TextBox(this, design::kText4))
 {
     QAccessible::installFactory(AccessibleForm1);
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kTitle);
+    setWindowTitle(Text(design::kTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(TwipsRect(0, 0, 5775, 2985).size());
+    setFixedSize(PixelRect(design::kClientArea).size());
 
-    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setBuddy(Text1);
-    Label1->setGeometry(TwipsRect(960, 360, 1815, 255));
-    Label1->setFont(HeiFont());
+    Label1->setFont(ChineseFont(design::kFonts[design::kPromptFont]));
     QPalette red = Label1->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    const design::Rgb colour = design::kPromptColour;
+    red.setColor(QPalette::WindowText, QColor(colour.red, colour.green, colour.blue));
     Label1->setPalette(red);
-    const QFont numberFont = SongFont(12);
+    const QFont numberFont = ChineseFont(design::kFonts[design::kNumberFont]);
     for (QLineEdit* box : {Text1, Text3, Text4})
         box->setFont(numberFont);
-
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Text2);
-    setTabOrder(Text2, Text3);
-    setTabOrder(Text3, Text4);
     Text1->setFocus();
 
     ConnectHandler(Command1, &QPushButton::clicked, &Form1::Command1_Click);
@@ -195,7 +192,7 @@ void Form1::Command1_Click()
     const std::optional<std::string> line = draw::AnalyseDraw(
         Text1->text().toStdString(), Text3->text().toStdString(), Text4->text().toStdString());
     if (!line) {
-        ShowMessage(this, QMessageBox::NoIcon, QStringLiteral("请输入开奖号码"));
+        ShowMessage(this, QMessageBox::NoIcon, design::kNotice);
         Text1->setFocus();
         return;
     }
@@ -231,7 +228,7 @@ void Form1::Text4_Change()
 
 void SetUpApplication(QApplication& app)
 {
-    QApplication::setApplicationName(kTitle);
+    QApplication::setApplicationName(Text(design::kTitle));
     QApplication::setApplicationVersion(QStringLiteral(DRAVIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(DRAVIX_APP_ID));
     QApplication::setWindowIcon(ProgramIcon());
@@ -240,20 +237,10 @@ void SetUpApplication(QApplication& app)
     if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtTexts);
-    QApplication::setFont(SongFont(9));
+    QApplication::setFont(ChineseFont(design::kFonts[design::kDefaultFont]));
 }
 
 void ReportError(QWidget* parent, const std::exception_ptr& error)
 {
-    QString text;
-    try {
-        std::rethrow_exception(error);
-    } catch (const draw::OverflowError&) {
-        text = QStringLiteral("运行时错误：溢出");
-    } catch (const std::exception& other) {
-        text = QStringLiteral("运行时错误：") + QString::fromUtf8(other.what());
-    } catch (...) {
-        text = QStringLiteral("运行时错误：未知错误");
-    }
-    ShowMessage(parent, QMessageBox::Critical, text);
+    ShowMessage(parent, QMessageBox::Critical, design::ErrorReport(error));
 }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "form_design.h"
+
+#include <windows.h>
+
+#include <array>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+// The calculator's one window, made of the system's own controls: three boxes for the drawn
+// numbers, Calculate and Clear, and the box that shows the report line. Typing in a number box
+// moves the focus on to the next one.
+class Form1 {
+public:
+    explicit Form1(HINSTANCE instance);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Null when the window could not be made, or once it is closed.
+    HWND Window() const { return hwnd_; }
+    HWND Control(const design::Control& control) const { return controls_[control.index]; }
+
+    // One turn of the message loop: Tab, Shift+Tab, Enter, Escape and Space as in a dialog.
+    void Dispatch(MSG& message) const;
+
+private:
+    struct FontDeleter {
+        void operator()(HFONT font) const { DeleteObject(font); }
+    };
+    using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+    static LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnCreate();
+    void OnCommand(int id, int notification);
+    LRESULT OnControlColourStatic(HDC dc, HWND control);
+    void OnActivate(int state);
+    void OnSetFocus();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void LayOut(UINT dpi);
+
+    void Command1_Click();
+    void Command2_Click();
+    void Text1_Change();
+    void Text3_Change();
+    void Text4_Change();
+
+    void ShowMessage(std::string_view text, UINT icon) const;
+    void ReportError(const std::exception_ptr& error) const noexcept;
+
+    HWND hwnd_ = nullptr;
+    std::array<HWND, design::kControls.size()> controls_{};
+    std::array<FontHandle, design::kFontRoles> fonts_;
+    HWND lastFocus_ = nullptr; // given back when the window is active again
+};
+
+// Registers the window class, shows Form1 and runs the message loop; returns the exit code.
+int RunForm1(HINSTANCE instance, int show);
+
+// UTF-16 <-> UTF-8; an unpaired surrogate becomes U+FFFD.
+std::wstring Utf16(std::string_view utf8);
+std::string Utf8(std::wstring_view utf16);
