@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-compiles Dravix for 64-bit Windows with mingw-w64 (scripts/build_windows.sh) and runs its
 # tests under Wine on a private Xvfb display: the calculation's, the native window's scenario table
-# and looks (at 96 and at 144 dots per inch), and its import table.
+# and looks (at 96 and at 144 dots per inch), and its import table. Then the two downloads
+# (scripts/package_windows.sh): installed, started and uninstalled in a fresh prefix, the zip
+# unpacked and started, and built once more from a fresh clone elsewhere to the same bytes.
 # The build folder is build-windows/ unless DRAVIX_BUILD_DIR names another.
 set -euo pipefail
 
@@ -16,6 +18,19 @@ trap stop_wine EXIT
 start_display
 prepare_prefix "$build/wine"
 prepare_prefix "$build/wine-144" 144
-export WINEPREFIX="$build/wine"
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)"
+(cd "$build" && WINEPREFIX="$build/wine" ctest --output-on-failure --parallel "$(nproc)")
+
+echo "== The Windows downloads"
+DRAVIX_BUILD_DIR="$build" "$root/scripts/package_windows.sh" -DBUILD_TESTING=ON
+wine="$wine" wineserver="$wineserver" "$root/tests/check_windows_release.sh" "$build"
+work="$(mktemp -d)"
+git clone --quiet "$root" "$work/second checkout/dravix"
+DRAVIX_BUILD_DIR="$work/second checkout/build" \
+    "$work/second checkout/dravix/scripts/package_windows.sh" >/dev/null
+if ! cmp "$build/SHA256SUMS" "$work/second checkout/build/SHA256SUMS"; then
+    echo "A second build of the Windows downloads differs:" >&2
+    diff "$build/SHA256SUMS" "$work/second checkout/build/SHA256SUMS" >&2 || true
+    exit 1
+fi
+rm -rf "$work"
+echo "Reproducible: a second build gives the same downloads"

@@ -44,5 +44,6 @@ DRAVIX_TEST_PACKAGES=(
 )
 # What building Dravix for Windows and testing it under Wine needs.
 DRAVIX_WINDOWS_PACKAGES=(
-    cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth fonts-noto-cjk
+    cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth xdotool
+    fonts-noto-cjk
 )
