@@ -16,48 +16,29 @@
 
 namespace {
 
-UINT ExpectedDpi()
-{
-    const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
-    return dpi == nullptr ? 96 : static_cast<UINT>(std::atoi(dpi));
-}
-
-// A length at 96 dots per inch, at the test's DPI.
+// A length at 96 dots per inch, at the DPI the test runs at.
 double AtDpi(int pixels)
 {
-    return pixels * ExpectedDpi() / 96.0;
+    const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
+    return pixels * (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0;
 }
 
-void SendKey(WORD key, bool up)
+INPUT Key(WORD key, DWORD flags, wchar_t unit = 0)
 {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
+    input.ki = {key, unit, flags, 0, 0};
+    return input;
 }
 
 void Press(WORD key, WORD modifier = 0)
 {
-    if (modifier != 0)
-        SendKey(modifier, false);
-    SendKey(key, false);
-    SendKey(key, true);
-    if (modifier != 0)
-        SendKey(modifier, true);
-}
-
-// A character no key of the keyboard layout types, as an input method gives it.
-void TypeUnit(wchar_t unit)
-{
-    INPUT inputs[2] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = unit;
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
+    std::vector<INPUT> inputs = {Key(key, 0), Key(key, KEYEVENTF_KEYUP)};
+    if (modifier != 0) {
+        inputs.insert(inputs.begin(), Key(modifier, 0));
+        inputs.push_back(Key(modifier, KEYEVENTF_KEYUP));
     }
-    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof inputs[0]);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void ClickOn(HWND control)
@@ -65,19 +46,15 @@ void ClickOn(HWND control)
     RECT place;
     GetWindowRect(control, &place);
     // Absolute positions run from 0 to 65535 across the screen.
-    const auto normalised = [](LONG from, LONG to, int metric) {
-        return (from + to) / 2 * 65536 / GetSystemMetrics(metric);
-    };
+    const LONG x = (place.left + place.right) / 2 * 65536 / GetSystemMetrics(SM_CXSCREEN);
+    const LONG y = (place.top + place.bottom) / 2 * 65536 / GetSystemMetrics(SM_CYSCREEN);
+    const DWORD steps[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
     INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = normalised(place.left, place.right, SM_CXSCREEN);
-        input.mi.dy = normalised(place.top, place.bottom, SM_CYSCREEN);
+    for (std::size_t i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi = {x, y, 0, steps[i] | MOUSEEVENTF_ABSOLUTE, 0, 0};
     }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof inputs[0]);
+    SendInput(3, inputs, sizeof(INPUT));
 }
 
 std::vector<HWND> VisibleChildren(HWND window, const wchar_t* className)
@@ -99,10 +76,7 @@ std::vector<HWND> VisibleChildren(HWND window, const wchar_t* className)
 
 std::string TextOf(HWND window)
 {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return Utf8(text);
+    return Utf8(WindowText(window));
 }
 
 const design::Control& Named(const std::string& name)
@@ -111,11 +85,23 @@ const design::Control& Named(const std::string& name)
                           [&name](const design::Control* c) { return c->name == name; });
 }
 
-// The rows of a window's DC that hold a pixel of the colour.
-int InkRows(HDC dc, COLORREF colour)
+// A 32-bit picture in memory to draw into.
+struct Canvas {
+    Canvas() { previous = SelectObject(dc, bitmap); }
+    ~Canvas()
+    {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = CreateBitmap(400, 100, 1, 32, nullptr);
+    HGDIOBJ previous = nullptr;
+};
+
+// The rows of the area that hold a pixel of the colour.
+int InkRows(HDC dc, RECT area, COLORREF colour)
 {
-    RECT area;
-    GetClipBox(dc, &area);
     int rows = 0;
     for (int y = area.top; y < area.bottom; ++y) {
         int x = area.left;
@@ -123,28 +109,6 @@ int InkRows(HDC dc, COLORREF colour)
             ++x;
         rows += x < area.right ? 1 : 0;
     }
-    return rows;
-}
-
-// The rows of ink of a label's text drawn in its font in black on white, with room to spare.
-int UnclippedInkRows(HWND label)
-{
-    const HDC screen = GetDC(nullptr);
-    const HDC canvas = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 200);
-    const HGDIOBJ previousBitmap = SelectObject(canvas, bitmap);
-    const HGDIOBJ previousFont =
-        SelectObject(canvas, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    RECT area = {0, 0, 400, 200};
-    FillRect(canvas, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const std::wstring text = Utf16(TextOf(label));
-    TextOutW(canvas, 10, 50, text.c_str(), static_cast<int>(text.size()));
-    const int rows = InkRows(canvas, RGB(0, 0, 0));
-    SelectObject(canvas, previousFont);
-    SelectObject(canvas, previousBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(canvas);
-    ReleaseDC(nullptr, screen);
     return rows;
 }
 
@@ -161,7 +125,7 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    void Keys(const std::string& keys)
+    void Keys(const std::string& keys) const
     {
         const std::pair<char, std::pair<WORD, WORD>> special[] = {
             {'\t', {VK_TAB, 0}},      {'\r', {VK_RETURN, 0}},      {'\b', {VK_BACK, 0}},
@@ -171,16 +135,20 @@ public:
             const auto* named = std::find_if(std::begin(special), std::end(special),
                                              [unit](const auto& k) { return k.first == unit; });
             const SHORT key = unit < 0x80 ? VkKeyScanW(unit) : -1;
-            if (named != std::end(special))
+            if (named != std::end(special)) {
                 Press(named->second.first, named->second.second);
-            else if (key != -1)
+            } else if (key != -1) {
                 Press(LOBYTE(key), (HIBYTE(key) & 1) != 0 ? VK_SHIFT : 0);
-            else
-                TypeUnit(unit);
+            } else {
+                // As an input method gives a character that no key of the layout types.
+                INPUT typed[] = {Key(0, KEYEVENTF_UNICODE, unit),
+                                 Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, unit)};
+                SendInput(2, typed, sizeof(INPUT));
+            }
             Settle();
         }
     }
-    void Click(const std::string& name)
+    void Click(const std::string& name) const
     {
         ClickOn(form.Control(Named(name)));
         Settle();
@@ -199,12 +167,10 @@ public:
     }
     std::string Focus() const
     {
-        const HWND focus = GetFocus();
-        for (const design::Control* control : design::kControls) {
-            if (form.Control(*control) == focus)
-                return std::string(control->name);
-        }
-        return "";
+        const auto* focus = std::find_if(
+            design::kControls.begin(), design::kControls.end(),
+            [this](const design::Control* c) { return form.Control(*c) == GetFocus(); });
+        return focus == design::kControls.end() ? "" : std::string((*focus)->name);
     }
     std::string Text(const std::string& name) const { return TextOf(form.Control(Named(name))); }
     int FirstShown(const std::string& name) const
@@ -231,8 +197,9 @@ public:
     const Form1 form{GetModuleHandleW(nullptr)};
 
 private:
-    // Runs inside a message box's own loop: writes the box down, then closes it as the row
-    // says; one that stays open is ended, so that the test fails instead of hanging.
+    // Runs inside a message box's own loop: writes the box down as "caption|text|icon|buttons",
+    // then closes it as the row says; one that stays open is ended, so that the test fails
+    // instead of hanging.
     static void CALLBACK PollBoxes(HWND, UINT, UINT_PTR self, DWORD)
     {
         auto& window = *reinterpret_cast<Window*>(self);
@@ -246,27 +213,6 @@ private:
         }
         window.lastBox_ = box;
         window.polls_ = 0;
-        window.boxes_.push_back(Describe(box));
-        const HWND ok = VisibleChildren(box, L"Button").front();
-        switch (window.closer_) {
-        case scenarios::Closer::Enter:
-            Press(VK_RETURN);
-            break;
-        case scenarios::Closer::Space:
-            Press(VK_SPACE);
-            break;
-        case scenarios::Closer::Escape:
-            Press(VK_ESCAPE);
-            break;
-        case scenarios::Closer::Click:
-            ClickOn(ok);
-            break;
-        }
-    }
-
-    // "caption|text|icon|buttons", as the scenario table writes it.
-    static std::string Describe(HWND box)
-    {
         std::string text;
         std::string icon = "none";
         for (const HWND label : VisibleChildren(box, L"Static")) {
@@ -277,8 +223,13 @@ private:
                 icon = shown == LoadIconW(nullptr, IDI_ERROR) ? "error" : "other";
         }
         const std::vector<HWND> buttons = VisibleChildren(box, L"Button");
-        return TextOf(box) + '|' + text + '|' + icon + '|' + std::to_string(buttons.size()) + ' ' +
-               TextOf(buttons.front());
+        window.boxes_.push_back(TextOf(box) + '|' + text + '|' + icon + '|' +
+                                std::to_string(buttons.size()) + ' ' + TextOf(buttons.front()));
+        const WORD keys[] = {VK_RETURN, VK_SPACE, VK_ESCAPE};
+        if (window.closer_ == scenarios::Closer::Click)
+            ClickOn(buttons.front());
+        else
+            Press(keys[static_cast<int>(window.closer_)]);
     }
 
     scenarios::Closer closer_;
@@ -303,8 +254,7 @@ TEST(Win32Window, LooksAsDesigned)
     EXPECT_NEAR(client.bottom, AtDpi(199), 0.5);
     for (const scenarios::Place& place : scenarios::kPlaces) {
         RECT rect;
-        const HWND control = w.form.Control(Named(place.name));
-        GetWindowRect(control, &rect);
+        GetWindowRect(w.form.Control(Named(place.name)), &rect);
         MapWindowPoints(nullptr, w.form.Window(), reinterpret_cast<POINT*>(&rect), 2);
         EXPECT_NEAR(rect.left, AtDpi(place.left), 0.5) << place.name;
         EXPECT_NEAR(rect.top, AtDpi(place.top), 0.5) << place.name;
@@ -318,42 +268,41 @@ TEST(Win32Window, LooksAsDesigned)
         {"Text3", L"宋体", 12, FW_NORMAL},  {"Text4", L"宋体", 12, FW_NORMAL},
         {"Text2", L"宋体", 9, FW_NORMAL},   {"Command1", L"宋体", 9, FW_NORMAL},
         {"Command2", L"宋体", 9, FW_NORMAL}};
-    const HDC screen = GetDC(nullptr);
+    const Canvas canvas;
     for (const auto& [name, face, points, weight] : fonts) {
         const auto font =
             reinterpret_cast<HFONT>(SendMessageW(w.form.Control(Named(name)), WM_GETFONT, 0, 0));
         LOGFONTW logFont = {};
         ASSERT_TRUE(GetObjectW(font, sizeof logFont, &logFont)) << name;
         EXPECT_STREQ(logFont.lfFaceName, face) << name;
-        EXPECT_EQ(logFont.lfCharSet, GB2312_CHARSET) << name;
         EXPECT_NEAR(-logFont.lfHeight, AtDpi(points * 96 / 72), 0.5) << name;
         EXPECT_EQ(logFont.lfWeight, weight) << name;
-        const HGDIOBJ previous = SelectObject(screen, font);
-        EXPECT_EQ(GetTextCharset(screen), GB2312_CHARSET) << name;
-        SelectObject(screen, previous);
+        SelectObject(canvas.dc, font);
+        EXPECT_EQ(GetTextCharset(canvas.dc), GB2312_CHARSET) << name;
     }
-    ReleaseDC(nullptr, screen);
 
-    // The prompt is pure red, and shows as many rows of ink as the same text drawn with room to
-    // spare: none is cut off.
+    // The prompt is pure red, and shows as many rows of ink as its text drawn in black with room
+    // to spare: none is cut off.
     const HWND label = w.form.Control(design::kLabel1);
     RedrawWindow(label, nullptr, nullptr, RDW_UPDATENOW);
+    RECT area;
+    GetClientRect(label, &area);
     const HDC shown = GetDC(label);
-    EXPECT_EQ(InkRows(shown, RGB(255, 0, 0)), UnclippedInkRows(label)) << "rows of the prompt";
+    const int rows = InkRows(shown, area, RGB(255, 0, 0));
     ReleaseDC(label, shown);
+    const RECT room = {0, 0, 400, 100};
+    FillRect(canvas.dc, &room, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SelectObject(canvas.dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring prompt = WindowText(label);
+    TextOutW(canvas.dc, 10, 30, prompt.c_str(), static_cast<int>(prompt.size()));
+    EXPECT_EQ(rows, InkRows(canvas.dc, room, RGB(0, 0, 0))) << "rows of the prompt";
 
     // The program's own icon, three white balls on red, in both sizes the window shows.
     for (const int index : {GCLP_HICON, GCLP_HICONSM}) {
         const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(w.form.Window(), index));
         ASSERT_NE(icon, nullptr);
-        const HDC memory = CreateCompatibleDC(nullptr);
-        const HBITMAP canvas = CreateBitmap(32, 32, 1, 32, nullptr);
-        const HGDIOBJ previous = SelectObject(memory, canvas);
-        DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-        EXPECT_EQ(GetPixel(memory, 16, 5), RGB(255, 0, 0));
-        SelectObject(memory, previous);
-        DeleteObject(canvas);
-        DeleteDC(memory);
+        DrawIconEx(canvas.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        EXPECT_EQ(GetPixel(canvas.dc, 16, 5), RGB(255, 0, 0));
     }
 
     // The manifest is in force: the common controls are version 6's, the themed ones.
@@ -371,9 +320,8 @@ TEST(Win32Window, LooksAsDesigned)
     void* value = nullptr;
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &size));
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(static_cast<const VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(static_cast<const VS_FIXEDFILEINFO*>(value)->dwProductVersionMS, 0x00010000u);
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &size));
     EXPECT_EQ(*static_cast<const DWORD*>(value), MAKELONG(0x0804, 1200));
     for (const auto& [name, expected] : {std::pair{L"FileVersion", L"1.00"},

@@ -72,14 +72,6 @@ HFONT MakeFont(const design::Font& font, UINT dpi)
     return CreateFontIndirectW(&logFont);
 }
 
-std::wstring WindowText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // An EDIT reports every WM_SETTEXT as a change, even to the text it holds; here, as in the Qt
 // window, only a new text is one. Either way the box's undo buffer is emptied, so Ctrl+Z cannot
 // bring back what was assigned over.
@@ -110,6 +102,14 @@ LRESULT CALLBACK NameOkButton(int code, WPARAM wParam, LPARAM lParam)
 }
 
 } // namespace
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 std::wstring Utf16(std::string_view utf8)
 {

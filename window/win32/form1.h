@@ -62,6 +62,9 @@ private:
 // Registers the window class, shows Form1 and runs the message loop; returns the exit code.
 int RunForm1(HINSTANCE instance, int show);
 
+// A window's text, as WM_GETTEXT gives it.
+std::wstring WindowText(HWND window);
+
 // UTF-16 <-> UTF-8; an unpaired surrogate becomes U+FFFD.
 std::wstring Utf16(std::string_view utf8);
 std::string Utf8(std::wstring_view utf16);
