@@ -9,7 +9,5 @@ build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
 DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" >/dev/null
 # shellcheck source=lib/wine.sh
 source "$root/scripts/lib/wine.sh"
-trap stop_wine EXIT
-start_display
-prepare_prefix "$build/wine"
-WINEPREFIX="$build/wine" WINE="$wine" python3 "$root/bench/win32_startup.py" "$build" "${1:-15}"
+start_wine "$build/wine"
+WINE="$wine" python3 "$root/bench/win32_startup.py" "$build" "${1:-15}"

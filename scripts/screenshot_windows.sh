@@ -12,10 +12,7 @@ source "$root/scripts/lib/packages.sh"
 install_missing_packages xdotool imagemagick
 # shellcheck source=lib/wine.sh
 source "$root/scripts/lib/wine.sh"
-trap stop_wine EXIT
-start_display
-prepare_prefix "$build/wine"
-export WINEPREFIX="$build/wine"
+start_wine "$build/wine"
 
 # The Wine desktop draws the window's frame and caption, as Windows does.
 "$wine" explorer /desktop=Dravix,440x270 "$build/dravix.exe" &
@@ -28,5 +25,9 @@ xdotool type --delay 150 123
 xdotool key Return
 sleep 1
 mkdir -p "$root/docs"
-import -window "$desktop" "$root/docs/screenshot-windows.png"
+import -window "$desktop" "$build/desktop.png"
+# The window stands in the desktop's top left corner: the desktop's colour around it goes.
+background="$(convert "$build/desktop.png" -format '%[pixel:p{439,269}]' info:)"
+convert "$build/desktop.png" -bordercolor "$background" -border 1 -trim +repage \
+    "$root/docs/screenshot-windows.png"
 echo "Saved docs/screenshot-windows.png"

@@ -22,8 +22,8 @@ def main():
     output, epoch, files = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
     stamp = time.gmtime(max(epoch, 315532800))[:6]  # a zip time cannot be before 1980
     with zipfile.ZipFile(output, "w") as archive:
-        for spec in files:
-            path, _, name = spec.partition("=")
+        for argument in files:
+            path, _, name = argument.partition("=")
             name = name or path.rsplit("/", 1)[-1]
             entry = WindowsEntry(name, stamp)
             entry.create_system = 0

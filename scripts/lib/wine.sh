@@ -1,6 +1,7 @@
 # Wine for the Windows build: a private Xvfb display, a prefix with Chinese faces standing in for
 # Windows' own, and a wineserver kept alive while the tests run.
-# Source after setting $build; then: start_display, prepare_prefix PREFIX [DPI], stop_wine.
+# Source it, then: start_wine PREFIX (a display, the prefix, and all stopped again at exit), or
+# start_display, prepare_prefix PREFIX [DPI] and stop_wine one by one.
 
 wine="${wine:-/usr/lib/wine/wine64}"
 wineserver="${wineserver:-/usr/lib/wine/wineserver}"
@@ -38,6 +39,10 @@ prepare_prefix() {
         case "$name" in 宋体 | SimSun | 新宋体 | NSimSun) face="Noto Serif CJK SC" ;; esac
         WINEPREFIX="$prefix" "$wine" reg add "$key" /v "$name" /d "$face" /f >/dev/null 2>&1
     done
+    # Wine's own symbol font draws the caption buttons; Debian installs it where Wine 8 does not
+    # look.
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
     WINEPREFIX="$prefix" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
         /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     WINEPREFIX="$prefix" "$wineserver" -w
@@ -56,4 +61,11 @@ stop_wine() {
     if [ -n "${xvfb_pid:-}" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
     fi
+}
+
+start_wine() {
+    trap stop_wine EXIT
+    start_display
+    prepare_prefix "$1"
+    export WINEPREFIX="$1"
 }
