@@ -92,20 +92,12 @@ private:
         boxes.push_back((box->windowTitle() + '|' + box->text() + '|' + icon + '|' +
                          QString::number(buttons.size()) + ' ' + buttons.constFirst()->text())
                             .toStdString());
-        switch (closer) {
-        case scenarios::Closer::Enter:
-            QTest::keyClick(box, Qt::Key_Return);
-            break;
-        case scenarios::Closer::Space:
-            QTest::keyClick(box->focusWidget(), Qt::Key_Space);
-            break;
-        case scenarios::Closer::Escape:
-            QTest::keyClick(box, Qt::Key_Escape);
-            break;
-        case scenarios::Closer::Click:
+        // The box's one button has the focus: Enter and Space press it, Escape cancels the box.
+        const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape};
+        if (closer == scenarios::Closer::Click)
             QTest::mouseClick(buttons.constFirst(), Qt::LeftButton);
-            break;
-        }
+        else
+            QTest::keyClick(box->focusWidget(), keys[static_cast<int>(closer)]);
     }
 
     std::vector<std::string> boxes;
