@@ -59,19 +59,12 @@ void ClickOn(HWND control)
 
 std::vector<HWND> VisibleChildren(HWND window, const wchar_t* className)
 {
-    std::pair<std::vector<HWND>, const wchar_t*> found = {{}, className};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) {
-            auto& [children, name] = *reinterpret_cast<decltype(found)*>(data);
-            wchar_t childClass[32] = {};
-            GetClassNameW(child, childClass, 32);
-            if (IsWindowVisible(child) && _wcsicmp(childClass, name) == 0)
-                children.push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.first;
+    std::vector<HWND> children;
+    for (HWND child = nullptr; (child = FindWindowExW(window, child, className, nullptr));) {
+        if (IsWindowVisible(child))
+            children.push_back(child);
+    }
+    return children;
 }
 
 std::string TextOf(HWND window)
