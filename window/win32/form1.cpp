@@ -9,6 +9,7 @@
 
 namespace {
 
+// The installer and uninstaller find a running Dravix by this class and the caption.
 constexpr wchar_t kClassName[] = L"Form1";
 // Fixed size, with minimise and close.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
