@@ -45,33 +45,42 @@ inline constexpr Rgb kPromptColour = {255, 0, 0};
 enum class Kind { Label, TextBox, Button };
 
 struct Control {
-    int index; // its place in kControls
     std::string_view name;
     Kind kind;
     Twips place;
     std::string_view caption; // the label's or a button's
+    // A box's name for a screen reader; the label and the buttons are named by their caption.
     std::string_view accessibleName;
     FontRole font;
 };
 
 // In creation order: the prompt first, so that it labels Text1 for a screen reader, then the tab
 // order.
-inline constexpr Control kLabel1 = {
-    0, "Label1", Kind::Label, {960, 360, 1815, 255}, "请输入3D号码：", "", kPromptFont};
-inline constexpr Control kText1 = {1,  "Text1",      Kind::TextBox, {2880, 240, 375, 375},
-                                   "", "第一个号码", kNumberFont};
-inline constexpr Control kCommand1 = {2,      "Command1", Kind::Button, {1320, 840, 975, 375},
-                                      "计算", "计算",     kDefaultFont};
-inline constexpr Control kCommand2 = {3,      "Command2", Kind::Button, {3240, 840, 975, 375},
-                                      "清空", "清空",     kDefaultFont};
-inline constexpr Control kText2 = {4,  "Text2",    Kind::TextBox, {120, 1440, 5535, 615},
-                                   "", "计算结果", kDefaultFont};
-inline constexpr Control kText3 = {5,  "Text3",      Kind::TextBox, {3360, 240, 375, 375},
-                                   "", "第二个号码", kNumberFont};
-inline constexpr Control kText4 = {6,  "Text4",      Kind::TextBox, {3840, 240, 375, 375},
-                                   "", "第三个号码", kNumberFont};
+inline constexpr Control kLabel1 = {"Label1",         Kind::Label, {960, 360, 1815, 255},
+                                    "请输入3D号码：", "",          kPromptFont};
+inline constexpr Control kText1 = {"Text1", Kind::TextBox, {2880, 240, 375, 375},
+                                   "",      "第一个号码",  kNumberFont};
+inline constexpr Control kCommand1 = {"Command1", Kind::Button, {1320, 840, 975, 375},
+                                      "计算",     "",           kDefaultFont};
+inline constexpr Control kCommand2 = {"Command2", Kind::Button, {3240, 840, 975, 375},
+                                      "清空",     "",           kDefaultFont};
+inline constexpr Control kText2 = {"Text2", Kind::TextBox, {120, 1440, 5535, 615},
+                                   "",      "计算结果",    kDefaultFont};
+inline constexpr Control kText3 = {"Text3", Kind::TextBox, {3360, 240, 375, 375},
+                                   "",      "第二个号码",  kNumberFont};
+inline constexpr Control kText4 = {"Text4", Kind::TextBox, {3840, 240, 375, 375},
+                                   "",      "第三个号码",  kNumberFont};
 inline constexpr std::array<const Control*, 7> kControls = {
     &kLabel1, &kText1, &kCommand1, &kCommand2, &kText2, &kText3, &kText4};
+
+// A control's place in kControls.
+constexpr std::size_t IndexOf(const Control& control)
+{
+    std::size_t index = 0;
+    while (kControls[index] != &control)
+        ++index;
+    return index;
+}
 
 inline constexpr std::string_view kNotice = "请输入开奖号码";
 inline constexpr std::string_view kOk = "确定";

@@ -242,10 +242,11 @@ bool Form1::OnCreate()
         const HWND child = CreateWindowExW(
             extendedStyle, className, Utf16(control->caption).c_str(),
             WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + control->index}), instance, nullptr);
+            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId} + design::IndexOf(*control)), instance,
+            nullptr);
         if (child == nullptr)
             return false;
-        controls_[static_cast<std::size_t>(control->index)] = child;
+        controls_[design::IndexOf(*control)] = child;
         // An EDIT takes 30 000 characters unless told otherwise; 0 lifts the limit, so that a
         // pasted text is kept whole.
         if (control->kind == design::Kind::TextBox)
@@ -288,16 +289,16 @@ void Form1::OnCommand(int id, int notification)
         id = GetDlgCtrlID(focus);
         notification = BN_CLICKED;
     }
-    const int index = id - kFirstControlId;
-    if (notification == BN_CLICKED && index == design::kCommand1.index)
+    const HWND sender = GetDlgItem(hwnd_, id);
+    if (notification == BN_CLICKED && sender == Control(design::kCommand1))
         Command1_Click();
-    else if (notification == BN_CLICKED && index == design::kCommand2.index)
+    else if (notification == BN_CLICKED && sender == Control(design::kCommand2))
         Command2_Click();
-    else if (notification == EN_CHANGE && index == design::kText1.index)
+    else if (notification == EN_CHANGE && sender == Control(design::kText1))
         Text1_Change();
-    else if (notification == EN_CHANGE && index == design::kText3.index)
+    else if (notification == EN_CHANGE && sender == Control(design::kText3))
         Text3_Change();
-    else if (notification == EN_CHANGE && index == design::kText4.index)
+    else if (notification == EN_CHANGE && sender == Control(design::kText4))
         Text4_Change();
 }
 

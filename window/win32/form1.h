@@ -23,7 +23,10 @@ public:
 
     // Null when the window could not be made, or once it is closed.
     HWND Window() const { return hwnd_; }
-    HWND Control(const design::Control& control) const { return controls_[control.index]; }
+    HWND Control(const design::Control& control) const
+    {
+        return controls_[design::IndexOf(control)];
+    }
 
     // One turn of the message loop: Tab, Shift+Tab, Enter, Escape and Space as in a dialog.
     void Dispatch(MSG& message) const;
