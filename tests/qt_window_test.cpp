@@ -85,6 +85,17 @@ public:
 private:
     void Close(QMessageBox* box, scenarios::Closer closer)
     {
+        // Keys sent before the box has the keyboard would reach Form1's focused button instead;
+        // on a busy machine the next poll finds the box ready.
+        QWidget* const focus = box->focusWidget();
+        if (!box->isActiveWindow() || focus == nullptr) {
+            if (++unready > 100) {
+                ADD_FAILURE() << "a message box never took the keyboard";
+                box->reject();
+            }
+            return;
+        }
+        unready = 0;
         const QList<QAbstractButton*> buttons = box->buttons();
         const QString icon = box->icon() == QMessageBox::Critical ? "error"
                              : box->icon() == QMessageBox::NoIcon ? "none"
@@ -97,10 +108,11 @@ private:
         if (closer == scenarios::Closer::Click)
             QTest::mouseClick(buttons.constFirst(), Qt::LeftButton);
         else
-            QTest::keyClick(box->focusWidget(), keys[static_cast<int>(closer)]);
+            QTest::keyClick(focus, keys[static_cast<int>(closer)]);
     }
 
     std::vector<std::string> boxes;
+    int unready = 0;
     QTimer poll;
 };
 
