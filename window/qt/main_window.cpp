@@ -17,7 +17,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
+#include <QValidator>
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -109,12 +111,33 @@ QLabel* Label(QWidget* parent, const design::Control& control)
     return Place(new QLabel(Text(control.caption), parent), control);
 }
 
+// A text box holds a single line. As in Windows' own text box, a pasted or dropped text goes in
+// up to its first line feed, without a carriage return just before it; QLineEdit would keep the
+// line breaks, hidden as spaces, and the box would read as a different number.
+class SingleLine : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& cursor) const override
+    {
+        const qsizetype lineFeed = text.indexOf(u'\n');
+        if (lineFeed < 0)
+            return Acceptable;
+        // The box held no line feed before, so this one came in with the text that ends at the
+        // cursor, and what follows the cursor was there already.
+        const qsizetype end = lineFeed > 0 && text[lineFeed - 1] == u'\r' ? lineFeed - 1 : lineFeed;
+        text = text.left(end) + text.mid(std::max<qsizetype>(cursor, lineFeed + 1));
+        cursor = static_cast<int>(end);
+        return Acceptable;
+    }
+};
+
 QLineEdit* TextBox(QWidget* parent, const design::Control& control)
 {
     auto* box = Place(new QLineEdit(parent), control);
     box->setAccessibleName(Text(control.accessibleName));
     // Qt's default cap is 32767 characters; a pasted text is kept whole instead.
     box->setMaxLength(std::numeric_limits<int>::max());
+    box->setValidator(new SingleLine(box));
     return box;
 }
 
