@@ -17,5 +17,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 find_program(DRAVIX_WINE64 wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(DRAVIX_WINE64)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${DRAVIX_WINE64})
+    set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/wine-emulator.sh
+                                      ${DRAVIX_WINE64})
 endif()
