@@ -3,7 +3,9 @@
 // tab order.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -74,12 +76,10 @@ inline constexpr std::array<const Control*, 7> kControls = {
     &kLabel1, &kText1, &kCommand1, &kCommand2, &kText2, &kText3, &kText4};
 
 // A control's place in kControls.
-constexpr std::size_t IndexOf(const Control& control)
+inline std::size_t IndexOf(const Control& control)
 {
-    std::size_t index = 0;
-    while (kControls[index] != &control)
-        ++index;
-    return index;
+    return static_cast<std::size_t>(std::find(kControls.begin(), kControls.end(), &control) -
+                                    kControls.begin());
 }
 
 inline constexpr std::string_view kNotice = "请输入开奖号码";

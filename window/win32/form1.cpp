@@ -228,6 +228,7 @@ bool Form1::OnCreate()
 {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     for (const design::Control* control : design::kControls) {
+        const std::size_t index = design::IndexOf(*control);
         const wchar_t* className = L"STATIC";
         DWORD style = SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;
         DWORD extendedStyle = 0;
@@ -242,11 +243,10 @@ bool Form1::OnCreate()
         const HWND child = CreateWindowExW(
             extendedStyle, className, Utf16(control->caption).c_str(),
             WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId} + design::IndexOf(*control)), instance,
-            nullptr);
+            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId} + index), instance, nullptr);
         if (child == nullptr)
             return false;
-        controls_[design::IndexOf(*control)] = child;
+        controls_[index] = child;
         // An EDIT takes 30 000 characters unless told otherwise; 0 lifts the limit, so that a
         // pasted text is kept whole.
         if (control->kind == design::Kind::TextBox)
