@@ -40,8 +40,8 @@ inline const std::vector<Scenario>& All()
     // clang-format off
     static const std::vector<Scenario> all = {
         {"a fresh window", "", "Text1"},
-        {"Tab goes round in tab index order",
-         "\t<Command1>\t<Command2>\t<Text2>\t<Text3>\t<Text4>\t", "Text1"},
+        {"Backspace in an empty box is no change, Tab goes round in tab index order",
+         "\b\t<Command1>\t<Command2>\t<Text2>\t<Text3>\t<Text4>\t", "Text1"},
         {"three digits and Enter", "123\r", "Command1", {"1", kLine123, "2", "3"}},
         {"three digits and Space", "987 ", "Command1",
          {"9", "合值：24 和尾：4 跨度：2 两码合：765 两码差：121 两码积：236", "8", "7"}},
@@ -54,7 +54,8 @@ inline const std::vector<Scenario>& All()
          "5\t\t\b[42\r\n1\n2]\x16", "Text4", {"", "", "42", ""}},
         {"Clear, then undo in every box",
          "123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a{Text4}\x1a", "Text4"},
-        {"Clear after one digit", "1{Command2}", "Text3"},
+        {"Clear after one digit, in the first box or the last",
+         "1{Command2}<Text3>{Text4}5{Command2}", "Command1"},
         {"boxes that look empty, the notice closed by Space",
          "[上一行]{Text2}\x16[\u00A0 \u3000\u200F]{Text3}\x16" "3[\t \u3000]{Text1}\x16{Command1}",
          "Text1", {"\t \u3000", "上一行", "\u00A0 \u3000\u200F", "3"}, {kNotice}, Closer::Space},
