@@ -227,8 +227,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 bool Form1::OnCreate()
 {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    for (const design::Control* control : design::kControls) {
-        const std::size_t index = design::IndexOf(*control);
+    for (std::size_t index = 0; index < design::kControls.size(); ++index) {
+        const design::Control* control = design::kControls[index];
         const wchar_t* className = L"STATIC";
         DWORD style = SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;
         DWORD extendedStyle = 0;
