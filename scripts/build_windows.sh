@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the Windows build needs and cross-compiles Dravix for 64-bit Windows with
-# mingw-w64: build-windows/dravix.exe, one static, stripped GUI program that needs no DLL but
-# Windows' own. Extra arguments go to cmake; the build folder is build-windows/ unless
-# DRAVIX_BUILD_DIR names another.
+# Installs what the Windows build needs and cross-compiles Dravix with mingw-w64 for both kinds of
+# Windows PC: build-windows/dravix.exe for 64-bit Windows (x64) and build-windows-x86/dravix.exe
+# for 32-bit Windows (x86), each one static, stripped GUI program that needs no DLL but Windows'
+# own. Extra arguments go to cmake; the x64 build folder is build-windows/ unless DRAVIX_BUILD_DIR
+# names another, and the x86 one is the same name with -x86 after it.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,9 +11,17 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/lib/packages.sh"
 install_missing_packages "${DRAVIX_WINDOWS_PACKAGES[@]}"
 
-build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBUILD_TESTING=OFF \
-    -DDRAVIX_GTEST_SOURCE_DIR=/usr/src/googletest "$@" >/dev/null
-cmake --build "$build" --parallel "$(nproc)"
-echo "Built $build/dravix.exe ($(($(stat -c %s "$build/dravix.exe") / 1024)) KiB)"
+# build FOLDER PROCESSOR [cmake arguments]
+build() {
+    local folder="$1" processor="$2"
+    shift 2
+    cmake -S "$root" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$processor.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBUILD_TESTING=OFF \
+        -DDRAVIX_GTEST_SOURCE_DIR=/usr/src/googletest "$@" >/dev/null
+    cmake --build "$folder" --parallel "$(nproc)"
+    echo "Built $folder/dravix.exe ($(($(stat -c %s "$folder/dravix.exe") / 1024)) KiB)"
+}
+
+folder="${DRAVIX_BUILD_DIR:-$root/build-windows}"
+build "$folder" x86_64 "$@"
+build "$folder-x86" i686 "$@"

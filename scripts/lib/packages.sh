@@ -40,10 +40,11 @@ DRAVIX_BUILD_PACKAGES=(
 )
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev lintian
+    desktop-file-utils appstream dpkg-dev lintian
 )
 # What building Dravix for Windows and testing it under Wine needs.
 DRAVIX_WINDOWS_PACKAGES=(
-    cmake make g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth xdotool
+    cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest wine64 fonts-wine
+    xvfb xauth xdotool
     fonts-noto-cjk
 )

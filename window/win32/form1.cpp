@@ -17,6 +17,8 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr int kFirstControlId = 100;
 // The program's icon group in the resources.
 constexpr WORD kIconId = 1;
+// Sent by Windows 8.1 and later, whose declarations the headers for the oldest target leave out.
+constexpr UINT kDpiChanged = 0x02E0;
 
 struct ScreenDcRelease {
     void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
@@ -208,7 +210,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         OnSetFocus();
         return 0;
-    case WM_DPICHANGED:
+    case kDpiChanged:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:

@@ -1,0 +1,17 @@
+# Cross-compiles for Windows with Debian's mingw-w64; the toolchain file of each processor sets
+# DRAVIX_MINGW_TARGET and includes this one. The compilers are those of the win32 thread model:
+# Dravix starts no thread, and the POSIX model's thread library would import a function that
+# Windows XP lacks (GetTickCount64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${DRAVIX_MINGW_TARGET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${DRAVIX_MINGW_TARGET}-g++-win32)
+set(CMAKE_RC_COMPILER ${DRAVIX_MINGW_TARGET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${DRAVIX_MINGW_TARGET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The C and C++ runtimes linked in: a program runs without the compiler's DLLs beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
