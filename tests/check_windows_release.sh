@@ -3,15 +3,15 @@
 # the user's choosing and into the default one, twice (over itself); its files, shortcuts and
 # "Apps & features" entry; the installed program starting; installer and uninstaller refusing
 # while Dravix runs; the uninstaller keeping a file of the user's own; and after the last
-# uninstall, the prefix's files and registry as they were before. Then the zip: unpacked, its
-# program starts.
+# uninstall, the prefix's files and registry as they were before. Then the zips: the 64-bit one
+# unpacked and its program started, the 32-bit one (which Wine cannot run here) opened and its
+# files compared.
 # Usage: check_windows_release.sh BUILD_DIR, with DISPLAY set (scripts/test_windows.sh runs it).
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
-setup="$build/dravix-$version-setup.exe"
-zip="$build/dravix-$version-win64.zip"
+setup="$build/dravix-$version-win64-setup.exe"
 wine="${wine:-/usr/lib/wine/wine64}"
 wineserver="${wineserver:-/usr/lib/wine/wineserver}"
 export WINEPREFIX="$build/wine-release" WINEDEBUG=-all
@@ -108,11 +108,16 @@ snapshot "$work/after"
 check diff "$work/before.files" "$work/after.files"
 check diff "$work/before.reg" "$work/after.reg"
 
-# The zip: its entries in order, unpacked anywhere, its program starts.
-check test "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "dravix.exe LICENSE.txt 说明.txt "
-unzip -q "$zip" -d "$work/portable"
-check cmp -s "$work/portable/dravix.exe" "$build/dravix.exe"
-"$wine" "$work/portable/dravix.exe" &
+# The zips: their entries in order, each with its own program; the 64-bit one unpacked anywhere,
+# its program starts.
+for kind in win32 win64; do
+    zip="$build/dravix-$version-$kind.zip"
+    check test "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "dravix.exe LICENSE.txt 说明.txt "
+    unzip -q "$zip" -d "$work/$kind"
+done
+check cmp -s "$work/win32/dravix.exe" "$build-x86/dravix.exe"
+check cmp -s "$work/win64/dravix.exe" "$build/dravix.exe"
+"$wine" "$work/win64/dravix.exe" &
 check window_appears
 "$wineserver" -k
 exit "$status"
