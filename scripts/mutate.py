@@ -3,23 +3,31 @@
 
 Each fault is one small change a slip of the hand could make: a comparison flipped or loosened,
 a constant moved by one, a logical or arithmetic operator swapped, a negation dropped, one of the
-draw's numbers passed for another, a string emptied, a statement deleted. For each, the test
-programs are rebuilt (a Debug build in its own folder) and run, side by side; one that fails or
-hangs catches the fault, and a fault that does not compile is left out. Prints every fault that
-no suite catches, then the count each suite catches and the faults that only one suite catches.
+draw's numbers passed for another, a string emptied, a statement deleted. For each, the tests are
+rebuilt (a Debug build in a folder of its own) and run; a suite that fails or hangs catches the
+fault, and a fault that does not compile is left out. Prints every fault that no suite catches,
+the share caught in each file, the count each suite catches and the faults only one suite catches.
 
-Usage: scripts/mutate.py [--build DIR] [--only REGEX] FILE...
-  e.g. scripts/mutate.py draw/number_rules.cpp draw/draw_analysis.cpp window/qt/main_window.cpp
+A file that only the Windows build compiles (window/win32/) is judged by the Windows window's
+suite under Wine, at 96 and at 144 dots per inch, as scripts/test_windows.sh runs it: a cross
+build and a Wine run take about a minute a fault, so such a file gets a sample of its faults,
+chosen by a seed, so that the same code gives the same sample.
+
+Usage: scripts/mutate.py [--build DIR] [--only REGEX] [--sample N] [--seed S] FILE...
+  e.g. scripts/mutate.py draw/number_rules.cpp draw/draw_analysis.cpp window/form_design.cpp \\
+           window/qt/main_window.cpp window/win32/form1.cpp
 """
 import argparse
 import os
+import random
 import re
 import signal
 import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SUITES = ["number_rules_test", "draw_analysis_test", "qt_window_test"]
+LINUX_SUITES = ["number_rules_test", "draw_analysis_test", "qt_window_test"]
+WINDOWS_SUITE = "win32_window"
 
 # Binary operators stand between spaces in this code base (clang-format), which tells them apart
 # from template brackets, pointers and stream operators.
@@ -75,76 +83,154 @@ def mutants(path):
             yield variant("", "statement deleted")
 
 
-def run(command):
-    return subprocess.run(command, cwd=ROOT, capture_output=True, text=True)
+def run(command, cwd=ROOT, **options):
+    return subprocess.run(command, cwd=cwd, capture_output=True, text=True, **options)
 
 
-def run_suites(programs, timeout=8):
-    """Runs the test programs side by side; True for each that fails or hangs."""
-    started = [subprocess.Popen([program, "--gtest_brief=1"], stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL) for program in programs]
-    failed = []
-    for process in started:
-        try:
-            failed.append(process.wait(timeout=timeout) != 0)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
-            failed.append(True)
-    return failed
+class LinuxSuites:
+    """The calculation's suites and the Qt window's, side by side."""
+
+    suites = LINUX_SUITES
+
+    def __init__(self, build):
+        self.build = build
+        self.command = ["cmake", "--build", build, "--parallel", str(os.cpu_count()), "--target",
+                        *self.suites]
+        if run(["cmake", "-S", ".", "-B", build, "-DCMAKE_BUILD_TYPE=Debug"]).returncode != 0:
+            sys.exit("configuring the build failed")
+        os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
+
+    def catchers(self, timeout=8):
+        started = [subprocess.Popen([os.path.join(self.build, "tests", suite), "--gtest_brief=1"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                   for suite in self.suites]
+        caught = []
+        for suite, process in zip(self.suites, started):
+            try:
+                failed = process.wait(timeout=timeout) != 0
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                failed = True
+            if failed:
+                caught.append(suite)
+        return caught
+
+
+class WindowsSuite:
+    """The Windows window's suite, cross-built and run under Wine on a display of its own."""
+
+    suites = [WINDOWS_SUITE]
+
+    def __init__(self, build):
+        self.build = build
+        self.command = ["cmake", "--build", build, "--parallel", str(os.cpu_count()), "--target",
+                        "win32_window_test", "dravix"]
+        configured = run(["cmake", "-S", ".", "-B", build, "-DCMAKE_BUILD_TYPE=Debug",
+                          "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake",
+                          "-DDRAVIX_GTEST_SOURCE_DIR=/usr/src/googletest"])
+        if configured.returncode != 0:
+            sys.exit("configuring the Windows build failed")
+        # Xvfb and a prefix at each DPI with its wineserver, as scripts/test_windows.sh has them;
+        # they outlive this shell, holding its output open, which is why that goes to a file.
+        log = os.path.join(build, "wine.log")
+        with open(log, "w") as out:
+            started = subprocess.run(
+                ["bash", "-c", 'source scripts/lib/wine.sh && start_display && '
+                 'prepare_prefix "$0/wine" && prepare_prefix "$0/wine-144" 144 && '
+                 'echo "$DISPLAY $xvfb_pid $wineserver"', build],
+                cwd=ROOT, stdout=out, stderr=subprocess.STDOUT)
+        if started.returncode != 0:
+            sys.exit("starting Wine failed: " + open(log).read())
+        display, self.xvfb, self.wineserver = open(log).read().split()[-3:]
+        self.environment = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(build, "wine"))
+
+    def catchers(self):
+        tests = run(["ctest", "-R", f"^{WINDOWS_SUITE}", "--timeout", "300"], env=self.environment,
+                    cwd=self.build)
+        return [] if tests.returncode == 0 else self.suites
+
+    def stop(self):
+        for prefix in ("wine", "wine-144"):
+            subprocess.run([self.wineserver, "-k"], stderr=subprocess.DEVNULL,
+                           env=dict(self.environment, WINEPREFIX=os.path.join(self.build, prefix)))
+        os.kill(int(self.xvfb), signal.SIGTERM)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(ROOT, "build-mutate"))
+    parser.add_argument("--build", default=os.path.join(ROOT, "build-mutate"),
+                        help="the Linux build; the Windows one is the same name with -windows")
     parser.add_argument("--only", default="", help="plant only faults whose description matches")
+    parser.add_argument("--sample", type=int, default=40,
+                        help="faults to plant in each file of the Windows build (0: all)")
+    parser.add_argument("--seed", type=int, default=1, help="which sample")
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
     # Stopped from outside, it still puts the code back as it was.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
 
-    if run(["cmake", "-S", ".", "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug"]).returncode != 0:
-        sys.exit("configuring the build failed")
-    build = ["cmake", "--build", args.build, "--parallel", str(os.cpu_count()), "--target", *SUITES]
-    if run(build).returncode != 0:
-        sys.exit("the unchanged code does not build")
-    programs = [os.path.join(args.build, "tests", suite) for suite in SUITES]
-    os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
+    def windows_only(path):
+        return path.startswith("window/win32/")
 
-    survivors, caught_by = [], {suite: [] for suite in SUITES}
-    planted = 0
-    for path in args.files:
-        original = open(os.path.join(ROOT, path), encoding="utf-8").read()
-        try:
-            for number, what, text in mutants(os.path.join(ROOT, path)):
-                if not re.search(args.only, what):
-                    continue
+    judges = {}
+    if any(not windows_only(path) for path in args.files):
+        judges[False] = LinuxSuites(args.build)
+    if any(windows_only(path) for path in args.files):
+        judges[True] = WindowsSuite(args.build + "-windows")
+    survivors, shares, caught_by = [], [], {}
+    try:
+        for judge in judges.values():
+            if run(judge.command).returncode != 0:
+                sys.exit("the unchanged code does not build")
+            caught_by.update({suite: [] for suite in judge.suites})
+        for path in args.files:
+            judge = judges[windows_only(path)]
+            faults = [fault for fault in mutants(os.path.join(ROOT, path))
+                      if re.search(args.only, fault[1])]
+            limit = len(faults)
+            if windows_only(path) and args.sample:
+                random.Random(args.seed).shuffle(faults)
+                limit = args.sample
+            original = open(os.path.join(ROOT, path), encoding="utf-8").read()
+            planted = caught = 0
+            try:
+                for number, what, text in faults:
+                    if planted == limit:
+                        break
+                    with open(os.path.join(ROOT, path), "w", encoding="utf-8") as out:
+                        out.write(text)
+                    if run(judge.command).returncode != 0:
+                        continue
+                    planted += 1
+                    fault = f"{path}:{number}: {what}"
+                    catchers = judge.catchers()
+                    for suite in catchers:
+                        caught_by[suite].append(fault)
+                    caught += bool(catchers)
+                    print(f"{'caught' if catchers else 'MISSED'} {fault}  {' '.join(catchers)}",
+                          flush=True)
+                    if not catchers:
+                        survivors.append(fault)
+            finally:
                 with open(os.path.join(ROOT, path), "w", encoding="utf-8") as out:
-                    out.write(text)
-                if run(build).returncode != 0:
-                    continue
-                planted += 1
-                fault = f"{path}:{number}: {what}"
-                catchers = [suite for suite, failed in zip(SUITES, run_suites(programs)) if failed]
-                for suite in catchers:
-                    caught_by[suite].append(fault)
-                print(f"{'caught' if catchers else 'MISSED'} {fault}  {' '.join(catchers)}",
-                      flush=True)
-                if not catchers:
-                    survivors.append(fault)
-        finally:
-            with open(os.path.join(ROOT, path), "w", encoding="utf-8") as out:
-                out.write(original)
-    run(build)
+                    out.write(original)
+            shares.append(f"{path}: {caught} of {planted} caught"
+                          f" ({100 * caught / max(planted, 1):.1f} %)")
+        for judge in judges.values():
+            run(judge.command)
+    finally:
+        if True in judges:
+            judges[True].stop()
 
-    print(f"\n{planted} faults planted, {planted - len(survivors)} caught, "
-          f"{len(survivors)} missed:")
+    print(f"\n{len(survivors)} missed:")
     for fault in survivors:
         print("  " + fault)
-    for suite in SUITES:
-        alone = [f for f in caught_by[suite]
-                 if all(f not in caught_by[other] for other in SUITES if other != suite)]
-        print(f"\n{suite}: catches {len(caught_by[suite])}, {len(alone)} of them alone")
+    print("\n" + "\n".join(shares))
+    for suite, faults in caught_by.items():
+        alone = [f for f in faults
+                 if all(f not in caught_by[other] for other in caught_by if other != suite)]
+        print(f"\n{suite}: catches {len(faults)}, {len(alone)} of them alone")
         for fault in alone:
             print("  " + fault)
 
