@@ -112,23 +112,36 @@ QLabel* Label(QWidget* parent, const design::Control& control)
 }
 
 // A text box holds a single line. As in Windows' own text box, a pasted or dropped text goes in
-// up to its first line feed, without a carriage return just before it; QLineEdit would keep the
-// line breaks, hidden as spaces, and the box would read as a different number.
+// up to its first line feed, without a carriage return just before it, and one that starts with a
+// line feed puts nothing in, which leaves the box unchanged; QLineEdit would keep the line breaks,
+// hidden as spaces, and the box would read as a different number.
 class SingleLine : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& text, int& cursor) const override
     {
         const qsizetype lineFeed = text.indexOf(u'\n');
-        if (lineFeed < 0)
-            return Acceptable;
-        // The box held no line feed before, so this one came in with the text that ends at the
-        // cursor, and what follows the cursor was there already.
-        const qsizetype end = lineFeed > 0 && text[lineFeed - 1] == u'\r' ? lineFeed - 1 : lineFeed;
-        text = text.left(end) + text.mid(std::max<qsizetype>(cursor, lineFeed + 1));
-        cursor = static_cast<int>(end);
+        if (lineFeed >= 0) {
+            // The box held no line feed before, so this one came in with the text that ends at
+            // the cursor; what follows the cursor was there already, and so was a carriage return
+            // in the part that the last text starts with.
+            const auto kept =
+                std::mismatch(last_.cbegin(), last_.cend(), text.cbegin(), text.cend());
+            const bool pastedReturn =
+                lineFeed > kept.second - text.cbegin() && text[lineFeed - 1] == u'\r';
+            const qsizetype end = pastedReturn ? lineFeed - 1 : lineFeed;
+            text = text.left(end) + text.mid(std::max<qsizetype>(cursor, lineFeed + 1));
+            cursor = static_cast<int>(end);
+            // Nothing changed, so QLineEdit takes the edit back and reports no change.
+            if (text == last_)
+                return Invalid;
+        }
+        last_ = text;
         return Acceptable;
     }
+
+private:
+    mutable QString last_; // the text that the box holds
 };
 
 QLineEdit* TextBox(QWidget* parent, const design::Control& control)
