@@ -1,5 +1,5 @@
-// The native window under Wine: the scenario table fed in as real keyboard and mouse input through
-// the program's own message loop, and what only the Windows window has to show for itself.
+// The native window under Wine: both tables of the window, fed in as real keyboard and mouse input
+// through the window's own dispatch, and what only the Windows window has to show for itself.
 #include "form1.h"
 #include "window_scenarios.h"
 
@@ -16,27 +16,18 @@
 
 namespace {
 
-// A length at 96 dots per inch, at the DPI the test runs at.
-double AtDpi(int pixels)
-{
-    const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
-    return pixels * (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0;
-}
-
-INPUT Key(WORD key, DWORD flags, wchar_t unit = 0)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki = {key, unit, flags, 0, 0};
-    return input;
-}
-
+// Presses a key, with the modifier held down around it where one is given.
 void Press(WORD key, WORD modifier = 0)
 {
-    std::vector<INPUT> inputs = {Key(key, 0), Key(key, KEYEVENTF_KEYUP)};
-    if (modifier != 0) {
-        inputs.insert(inputs.begin(), Key(modifier, 0));
-        inputs.push_back(Key(modifier, KEYEVENTF_KEYUP));
+    const std::pair<WORD, DWORD> strokes[] = {
+        {modifier, 0}, {key, 0}, {key, KEYEVENTF_KEYUP}, {modifier, KEYEVENTF_KEYUP}};
+    std::vector<INPUT> inputs;
+    for (const auto& [code, flags] : strokes) {
+        if (code != 0) {
+            INPUT& input = inputs.emplace_back();
+            input.type = INPUT_KEYBOARD;
+            input.ki = {code, 0, flags, 0, 0};
+        }
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -78,6 +69,11 @@ const design::Control& Named(const std::string& name)
                           [&name](const design::Control* c) { return c->name == name; });
 }
 
+scenarios::Rgb RgbOf(COLORREF colour)
+{
+    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
 // A 32-bit picture in memory to draw into.
 struct Canvas {
     Canvas() { previous = SelectObject(dc, bitmap); }
@@ -105,6 +101,16 @@ int InkRows(HDC dc, RECT area, COLORREF colour)
     return rows;
 }
 
+// Polls until the condition holds, for ten seconds at the most.
+template <typename Condition> bool Eventually(Condition condition)
+{
+    for (int tries = 0; tries < 200; ++tries, Sleep(50)) {
+        if (condition())
+            return true;
+    }
+    return false;
+}
+
 class Window {
 public:
     explicit Window(scenarios::Closer closer = scenarios::Closer::Enter) : closer_(closer)
@@ -115,29 +121,20 @@ public:
         SetTimer(form.Window(), reinterpret_cast<UINT_PTR>(this), 20, PollBoxes);
     }
     ~Window() { KillTimer(form.Window(), reinterpret_cast<UINT_PTR>(this)); }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
 
     void Keys(const std::string& keys) const
     {
         const std::pair<char, std::pair<WORD, WORD>> special[] = {
             {'\t', {VK_TAB, 0}},      {'\r', {VK_RETURN, 0}},      {'\b', {VK_BACK, 0}},
-            {'\x1b', {VK_ESCAPE, 0}}, {'\x16', {'V', VK_CONTROL}}, {'\x1a', {'Z', VK_CONTROL}},
-            {' ', {VK_SPACE, 0}}};
-        for (const wchar_t unit : Utf16(keys)) {
+            {'\x1b', {VK_ESCAPE, 0}}, {'\x16', {'V', VK_CONTROL}}, {'\x1a', {'Z', VK_CONTROL}}};
+        for (const char c : keys) {
             const auto* named = std::find_if(std::begin(special), std::end(special),
-                                             [unit](const auto& k) { return k.first == unit; });
-            const SHORT key = unit < 0x80 ? VkKeyScanW(unit) : -1;
-            if (named != std::end(special)) {
+                                             [c](const auto& k) { return k.first == c; });
+            const SHORT key = VkKeyScanW(static_cast<wchar_t>(c));
+            if (named != std::end(special))
                 Press(named->second.first, named->second.second);
-            } else if (key != -1) {
+            else
                 Press(LOBYTE(key), (HIBYTE(key) & 1) != 0 ? VK_SHIFT : 0);
-            } else {
-                // As an input method gives a character that no key of the layout types.
-                INPUT typed[] = {Key(0, KEYEVENTF_UNICODE, unit),
-                                 Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, unit)};
-                SendInput(2, typed, sizeof(INPUT));
-            }
             Settle();
         }
     }
@@ -173,8 +170,69 @@ public:
     }
     std::vector<std::string> Boxes() const { return boxes_; }
 
-    // Lets the window work through its input, in its own message loop, until none comes for a
-    // while.
+    std::array<int, 4> Place(const std::string& name) const
+    {
+        RECT place;
+        if (name == "Form1") {
+            GetClientRect(form.Window(), &place);
+        } else {
+            GetWindowRect(form.Control(Named(name)), &place);
+            MapWindowPoints(nullptr, form.Window(), reinterpret_cast<POINT*>(&place), 2);
+        }
+        return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+    }
+    // The face that Windows' font mapper chose for the font asked for, and that font's size.
+    scenarios::Font FontOf(const std::string& name) const
+    {
+        const auto font =
+            reinterpret_cast<HFONT>(SendMessageW(form.Control(Named(name)), WM_GETFONT, 0, 0));
+        LOGFONTW logFont = {};
+        GetObjectW(font, sizeof logFont, &logFont);
+        const Canvas canvas;
+        SelectObject(canvas.dc, font);
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(canvas.dc, LF_FACESIZE, face);
+        return {Utf8(face), MulDiv(-logFont.lfHeight, 72, GetDeviceCaps(canvas.dc, LOGPIXELSY)),
+                logFont.lfWeight == FW_BOLD, GetTextCharset(canvas.dc) == GB2312_CHARSET};
+    }
+    // The prompt as shown, and its text drawn in black with room to spare.
+    std::pair<int, int> PromptInk() const
+    {
+        const HWND label = form.Control(design::kLabel1);
+        RedrawWindow(label, nullptr, nullptr, RDW_UPDATENOW);
+        RECT area;
+        GetClientRect(label, &area);
+        const HDC shown = GetDC(label);
+        const int rows = InkRows(shown, area, RGB(255, 0, 0));
+        ReleaseDC(label, shown);
+        const Canvas canvas;
+        const RECT room = {0, 0, 400, 100};
+        FillRect(canvas.dc, &room, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SelectObject(canvas.dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        const std::wstring prompt = WindowText(label);
+        TextOutW(canvas.dc, 10, 30, prompt.c_str(), static_cast<int>(prompt.size()));
+        return {rows, InkRows(canvas.dc, room, RGB(0, 0, 0))};
+    }
+    // The window's small icon at 16 pixels, its large one at 32.
+    scenarios::Rgb IconColour(int size, int x, int y) const
+    {
+        const auto icon = reinterpret_cast<HICON>(
+            GetClassLongPtrW(form.Window(), size == 16 ? GCLP_HICONSM : GCLP_HICON));
+        const Canvas canvas;
+        DrawIconEx(canvas.dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        return RgbOf(GetPixel(canvas.dc, x, y));
+    }
+    scenarios::Rgb Colour(int x, int y) const
+    {
+        RedrawWindow(form.Window(), nullptr, nullptr, RDW_UPDATENOW);
+        const HDC dc = GetDC(form.Window());
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(form.Window(), dc);
+        return RgbOf(colour);
+    }
+    scenarios::Rgb DialogColour() const { return RgbOf(GetSysColor(COLOR_BTNFACE)); }
+
+    // Lets the window work through its input, in its own dispatch, until none comes for a while.
     void Settle() const
     {
         do {
@@ -236,67 +294,12 @@ TEST(Win32Window, BehavesAsAPersonExpects)
     scenarios::RunAll<Window>();
 }
 
-// Places, size and fonts at the display's DPI, the red prompt drawn whole, the icon, themed
-// controls, the version block of the program, and a lone surrogate read as U+FFFD.
+// The look at the display's DPI, themed controls, and a lone surrogate read as U+FFFD.
 TEST(Win32Window, LooksAsDesigned)
 {
-    const Window w;
-    RECT client;
-    GetClientRect(w.form.Window(), &client);
-    EXPECT_NEAR(client.right, AtDpi(385), 0.5);
-    EXPECT_NEAR(client.bottom, AtDpi(199), 0.5);
-    for (const scenarios::Place& place : scenarios::kPlaces) {
-        RECT rect;
-        GetWindowRect(w.form.Control(Named(place.name)), &rect);
-        MapWindowPoints(nullptr, w.form.Window(), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_NEAR(rect.left, AtDpi(place.left), 0.5) << place.name;
-        EXPECT_NEAR(rect.top, AtDpi(place.top), 0.5) << place.name;
-        EXPECT_NEAR(rect.right - rect.left, AtDpi(place.width), 1) << place.name;
-        EXPECT_NEAR(rect.bottom - rect.top, AtDpi(place.height), 1) << place.name;
-    }
-
-    // The face asked for, its size in points at this DPI, and a Simplified Chinese face found.
-    const std::tuple<const char*, const wchar_t*, int, LONG> fonts[] = {
-        {"Label1", L"黑体", 12, FW_BOLD},   {"Text1", L"宋体", 12, FW_NORMAL},
-        {"Text3", L"宋体", 12, FW_NORMAL},  {"Text4", L"宋体", 12, FW_NORMAL},
-        {"Text2", L"宋体", 9, FW_NORMAL},   {"Command1", L"宋体", 9, FW_NORMAL},
-        {"Command2", L"宋体", 9, FW_NORMAL}};
-    const Canvas canvas;
-    for (const auto& [name, face, points, weight] : fonts) {
-        const auto font =
-            reinterpret_cast<HFONT>(SendMessageW(w.form.Control(Named(name)), WM_GETFONT, 0, 0));
-        LOGFONTW logFont = {};
-        ASSERT_TRUE(GetObjectW(font, sizeof logFont, &logFont)) << name;
-        EXPECT_STREQ(logFont.lfFaceName, face) << name;
-        EXPECT_NEAR(-logFont.lfHeight, AtDpi(points * 96 / 72), 0.5) << name;
-        EXPECT_EQ(logFont.lfWeight, weight) << name;
-        SelectObject(canvas.dc, font);
-        EXPECT_EQ(GetTextCharset(canvas.dc), GB2312_CHARSET) << name;
-    }
-
-    // The prompt is pure red, and shows as many rows of ink as its text drawn in black with room
-    // to spare: none is cut off.
-    const HWND label = w.form.Control(design::kLabel1);
-    RedrawWindow(label, nullptr, nullptr, RDW_UPDATENOW);
-    RECT area;
-    GetClientRect(label, &area);
-    const HDC shown = GetDC(label);
-    const int rows = InkRows(shown, area, RGB(255, 0, 0));
-    ReleaseDC(label, shown);
-    const RECT room = {0, 0, 400, 100};
-    FillRect(canvas.dc, &room, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(canvas.dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    const std::wstring prompt = WindowText(label);
-    TextOutW(canvas.dc, 10, 30, prompt.c_str(), static_cast<int>(prompt.size()));
-    EXPECT_EQ(rows, InkRows(canvas.dc, room, RGB(0, 0, 0))) << "rows of the prompt";
-
-    // The program's own icon, three white balls on red, in both sizes the window shows.
-    for (const int index : {GCLP_HICON, GCLP_HICONSM}) {
-        const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(w.form.Window(), index));
-        ASSERT_NE(icon, nullptr);
-        DrawIconEx(canvas.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-        EXPECT_EQ(GetPixel(canvas.dc, 16, 5), RGB(255, 0, 0));
-    }
+    Window w;
+    const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
+    scenarios::CheckLook(w, (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0);
 
     // The manifest is in force: the common controls are version 6's, the themed ones.
     ACTCTX_SECTION_KEYED_DATA redirection = {};
@@ -304,32 +307,52 @@ TEST(Win32Window, LooksAsDesigned)
     EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
                                          L"comctl32.dll", &redirection));
 
-    // The program's version block: 1.00, Chinese (PRC), Unicode.
-    const std::wstring program = Utf16(std::getenv("DRAVIX_EXE"));
-    std::vector<char> block(GetFileVersionInfoSizeW(program.c_str(), nullptr));
-    ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(
-        GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
-    void* value = nullptr;
-    UINT size = 0;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &size));
-    EXPECT_EQ(static_cast<const VS_FIXEDFILEINFO*>(value)->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(static_cast<const VS_FIXEDFILEINFO*>(value)->dwProductVersionMS, 0x00010000u);
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &size));
-    EXPECT_EQ(*static_cast<const DWORD*>(value), MAKELONG(0x0804, 1200));
-    for (const auto& [name, expected] : {std::pair{L"FileVersion", L"1.00"},
-                                         {L"ProductVersion", L"1.00"},
-                                         {L"ProductName", L"Dravix"},
-                                         {L"OriginalFilename", L"dravix.exe"}}) {
-        const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + name;
-        ASSERT_TRUE(VerQueryValueW(block.data(), path.c_str(), &value, &size));
-        EXPECT_STREQ(static_cast<const wchar_t*>(value), expected);
-    }
-
     EXPECT_EQ(Utf8(L"1\xD800"), "1\uFFFD");
     EXPECT_EQ(Utf8(L"\xDC00"
                    L"2"),
               "\uFFFD2");
+}
+
+// The program itself, as Windows starts it: its own message loop takes the digits and Enter to
+// the box or button with the focus, and closing the window ends it with exit code 0.
+TEST(Win32Window, RunsAsAProgram)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    ASSERT_TRUE(CreateProcessW(Utf16(std::getenv("DRAVIX_EXE")).c_str(), nullptr, nullptr, nullptr,
+                               FALSE, 0, nullptr, nullptr, &startup, &program));
+    HWND form = nullptr;
+    EXPECT_TRUE(Eventually([&form] { return (form = FindWindowW(L"Form1", L"Dravix")); }));
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    const auto focus = [&] {
+        return GetGUIThreadInfo(program.dwThreadId, &gui) ? gui.hwndFocus : nullptr;
+    };
+    // Each key to the box or button with the focus, once the focus has moved on from the last;
+    // '\r' is VK_RETURN.
+    HWND box = nullptr;
+    for (const char key : {'1', '2', '3', '\r'}) {
+        const HWND last = box;
+        EXPECT_TRUE(Eventually([&] { return (box = focus()) != last && IsChild(form, box); }));
+        PostMessageW(box, key == '\r' ? WM_KEYDOWN : WM_CHAR, static_cast<WPARAM>(key), 0);
+    }
+    const HWND text2 =
+        FindWindowExW(form, FindWindowExW(form, nullptr, L"Edit", nullptr), L"Edit", nullptr);
+    // Another program's box answers WM_GETTEXT; GetWindowText would give its caption.
+    wchar_t line[100] = {};
+    EXPECT_TRUE(Eventually([&] {
+        SendMessageW(text2, WM_GETTEXT, std::size(line), reinterpret_cast<LPARAM>(line));
+        return Utf8(line) == scenarios::kLine123;
+    }));
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(program.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(program.hProcess, 1);
+    GetExitCodeProcess(program.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
 }
 
 } // namespace

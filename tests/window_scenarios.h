@@ -1,17 +1,19 @@
-// The window used as a person uses it, as one table that both windows must pass: a driver per
-// window feeds each row's steps in as real keys, clicks and pastes, and reads the outcome back.
+// The window used as a person uses it, and as a person sees it, as two tables that both windows
+// must pass: a driver per window feeds each scenario's steps in as real keys, clicks and pastes and
+// reads the outcome back, and answers a few questions about what is on the screen.
 //
 // Steps: "{Text2}" clicks a control, "[42]" puts a text on the clipboard, "<Command1>" checks
-// where the focus is; anything else is keys for whatever has the focus, where "\t" is Tab, "\r"
-// Enter, "\b" Backspace, "\x1b" Escape, "\x16" Ctrl+V and "\x1a" Ctrl+Z. A message box is written
-// down as "caption|text|icon|buttons" (icon "none" or "error"; the number of buttons and the
-// first one's text) and closed as the row says.
+// where the focus is; anything else is (ASCII) keys for whatever has the focus, where "\t" is Tab,
+// "\r" Enter, "\b" Backspace, "\x1b" Escape, "\x16" Ctrl+V and "\x1a" Ctrl+Z. A message box is
+// written down as "caption|text|icon|buttons" (icon "none" or "error"; the number of buttons and
+// the first one's text) and closed as the row says.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +35,7 @@ const std::string kLine123 = "合值：6 和尾：6 跨度：2 两码合：345 �
 const std::string kNotice = "Dravix|请输入开奖号码|none|1 确定";
 // Longer than either toolkit lets a box hold unless told otherwise (30 000 and 32 767 characters),
 // ending in the digit that counts.
-const std::string kLongPaste = std::string(99'999, '0') + "7";
+const std::string kLongPaste = std::string(39'999, '0') + "7";
 
 inline const std::vector<Scenario>& All()
 {
@@ -50,10 +52,12 @@ inline const std::vector<Scenario>& All()
         {"a click with a box empty, the notice closed by Escape", "99{Command1}", "Text1",
          {"9", "", "9", ""}, {kNotice}, Closer::Escape},
         {"the notice closed by a click", "{Command1}", "Text1", {}, {kNotice}, Closer::Click},
-        {"deleting and pasting are changes, a paste keeps its first line only",
-         "5\t\t\b[42\r\n1\n2]\x16", "Text4", {"", "", "42", ""}},
-        {"Clear, then undo in every box",
-         "123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a{Text4}\x1a", "Text4"},
+        {"deleting and pasting are changes, a paste keeps its first line only, which may be none",
+         "5\t\t\b[42\r\n1\n2]\x16[\n6]\x16<Text4>[7\n8]\x16{Text4}[\n6]\x16", "Text4",
+         {"", "", "42", "7"}},
+        {"undo takes back a typed digit; Clear, then undo in every box",
+         "5{Text1}\x1a<Text3>{Text2}{Text1}123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a"
+         "{Text4}\x1a", "Text4"},
         {"Clear after one digit, in the first box or the last",
          "1{Command2}<Text3>{Text4}5{Command2}", "Command1"},
         {"boxes that look empty, the notice closed by Space",
@@ -71,16 +75,6 @@ inline const std::vector<Scenario>& All()
     // clang-format on
     return all;
 }
-
-struct Place {
-    std::string name;
-    int left, top, width, height;
-};
-// Every control's place in pixels at 96 dots per inch.
-inline const Place kPlaces[] = {{"Label1", 64, 24, 121, 17},  {"Text1", 192, 16, 25, 25},
-                                {"Text3", 224, 16, 25, 25},   {"Text4", 256, 16, 25, 25},
-                                {"Text2", 8, 96, 369, 41},    {"Command1", 88, 56, 65, 25},
-                                {"Command2", 216, 56, 65, 25}};
 
 // Runs every row on a fresh window of the driver's kind. A Window is made with the row's closer
 // and offers Keys, Click, Copy, Focus (the name of the control with the focus), Text (a box's
@@ -111,17 +105,79 @@ template <typename Window> void RunAll()
             at = end + 1;
         }
         EXPECT_EQ(w.Focus(), scenario.focus);
-        const std::array<std::string, 4> texts = {w.Text("Text1"), w.Text("Text2"), w.Text("Text3"),
-                                                  w.Text("Text4")};
-        for (std::size_t box = 0; box < texts.size(); ++box) {
-            // Not EXPECT_EQ on the array: a long text would fill the log.
-            EXPECT_TRUE(texts[box] == scenario.texts[box])
-                << "box " << box << ": " << texts[box].substr(0, 80);
+        for (std::size_t box = 0; box < scenario.texts.size(); ++box) {
+            const std::string text = w.Text(std::string("Text") + "1234"[box]);
+            // Not EXPECT_EQ: a long text would fill the log.
+            EXPECT_TRUE(text == scenario.texts[box])
+                << "Text" << box + 1 << ": " << text.substr(0, 80);
         }
         // The report line is read from its first label, however long it is.
         EXPECT_EQ(w.FirstShown("Text2"), 0);
         EXPECT_EQ(w.Boxes(), scenario.boxes);
     }
+}
+
+struct Rgb {
+    int red, green, blue;
+    bool operator==(const Rgb& other) const
+    {
+        return red == other.red && green == other.green && blue == other.blue;
+    }
+};
+
+struct Font {
+    std::string family; // the face that draws the control's text
+    int points;
+    bool bold;
+    bool chinese; // the face has Simplified Chinese glyphs
+};
+
+// What a person sees at 96 dots per inch: the client area and each control's place in pixels, its
+// face (the names that stand for it), size in points and weight.
+struct Look {
+    std::string name;
+    std::array<int, 4> place; // left, top, width, height
+    std::string face = {};
+    int points = 0;
+    bool bold = false;
+};
+const std::string kSong = "宋体|SimSun|Serif CJK SC", kHei = "黑体|SimHei|Sans CJK SC";
+// clang-format off
+inline const Look kLooks[] = {
+    {"Form1", {0, 0, 385, 199}},
+    {"Label1", {64, 24, 121, 17}, kHei, 12, true}, {"Text1", {192, 16, 25, 25}, kSong, 12},
+    {"Text3", {224, 16, 25, 25}, kSong, 12},       {"Text4", {256, 16, 25, 25}, kSong, 12},
+    {"Text2", {8, 96, 369, 41}, kSong, 9},          {"Command1", {88, 56, 65, 25}, kSong, 9},
+    {"Command2", {216, 56, 65, 25}, kSong, 9}};
+// clang-format on
+
+// Asks a shown window of the driver's kind, at its scale of the 96-dots-per-inch design: Place
+// (a control's, or the client area's, left, top, width and height in pixels), FontOf, PromptInk
+// (the rows of the prompt that show pure red ink, and the rows its glyphs need), IconColour (of
+// the window's icon at a size at a point), Colour (of the window at a point) and DialogColour
+// (the desktop's colour of a dialog's face).
+template <typename Window> void CheckLook(Window& w, double scale)
+{
+    for (const Look& look : kLooks) {
+        SCOPED_TRACE(look.name);
+        const std::array<int, 4> place = w.Place(look.name);
+        for (std::size_t edge = 0; edge < place.size(); ++edge)
+            EXPECT_NEAR(place[edge], look.place[edge] * scale, edge < 2 ? 0.5 : 1) << edge;
+        if (look.face.empty())
+            continue;
+        const Font font = w.FontOf(look.name);
+        EXPECT_TRUE(std::regex_search(font.family, std::regex(look.face))) << font.family;
+        EXPECT_EQ(font.points, look.points);
+        EXPECT_EQ(font.bold, look.bold);
+        EXPECT_TRUE(font.chinese);
+    }
+    const auto [shown, needed] = w.PromptInk();
+    EXPECT_GE(needed, 12);
+    EXPECT_GE(shown, needed);
+    // The red tile of the window's icon, in both sizes a window shows.
+    for (const int size : {16, 32})
+        EXPECT_EQ(w.IconColour(size, size / 2, size * 5 / 32), Rgb({255, 0, 0})) << size;
+    EXPECT_EQ(w.Colour(2, 2), w.DialogColour());
 }
 
 } // namespace scenarios
