@@ -59,7 +59,7 @@ def header_faults(program, architecture, objdump):
     if "symbols stripped" not in headers:
         faults.append("not stripped")
     for kind in ("Subsystem", "OSystem"):
-        version = f"{fields.get('Major' + kind + 'Version')}.{fields.get('Minor' + kind + 'Version')}"
+        version = f"{fields.get(f'Major{kind}Version')}.{fields.get(f'Minor{kind}Version')}"
         if version != oldest:
             faults.append(f"{kind} version {version}, not {oldest}")
     return faults, headers
