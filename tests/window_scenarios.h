@@ -56,7 +56,7 @@ inline const std::vector<Scenario>& All()
          "5\t\t\b[42\r\n1\n2]\x16[\n6]\x16<Text4>[7\n8]\x16{Text4}[\n6]\x16", "Text4",
          {"", "", "42", "7"}},
         {"undo takes back a typed digit; Clear, then undo in every box",
-         "5{Text1}\x1a<Text3>{Text2}{Text1}123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a"
+         "5\t\t\x1a<Text3>\t\t123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a"
          "{Text4}\x1a", "Text4"},
         {"Clear after one digit, in the first box or the last",
          "1{Command2}<Text3>{Text4}5{Command2}", "Command1"},
@@ -117,13 +117,7 @@ template <typename Window> void RunAll()
     }
 }
 
-struct Rgb {
-    int red, green, blue;
-    bool operator==(const Rgb& other) const
-    {
-        return red == other.red && green == other.green && blue == other.blue;
-    }
-};
+using Rgb = std::array<int, 3>; // red, green, blue
 
 struct Font {
     std::string family; // the face that draws the control's text
@@ -176,7 +170,7 @@ template <typename Window> void CheckLook(Window& w, double scale)
     EXPECT_GE(shown, needed);
     // The red tile of the window's icon, in both sizes a window shows.
     for (const int size : {16, 32})
-        EXPECT_EQ(w.IconColour(size, size / 2, size * 5 / 32), Rgb({255, 0, 0})) << size;
+        EXPECT_EQ(w.IconColour(size, size / 2, size * 5 / 32), (Rgb{255, 0, 0})) << size;
     EXPECT_EQ(w.Colour(2, 2), w.DialogColour());
 }
 
