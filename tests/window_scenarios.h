@@ -58,8 +58,8 @@ inline const std::vector<Scenario>& All()
         {"undo takes back a typed digit; Clear, then undo in every box",
          "5\t\t\x1a<Text3>\t\t123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a"
          "{Text4}\x1a", "Text4"},
-        {"Clear after one digit, in the first box or the last",
-         "1{Command2}<Text3>{Text4}5{Command2}", "Command1"},
+        {"Clear after one digit in the first box, two, or one in the last",
+         "1{Command2}<Text3>{Text1}12{Command2}<Text4>{Text4}5{Command2}", "Command1"},
         {"boxes that look empty, the notice closed by Space",
          "[上一行]{Text2}\x16[\u00A0 \u3000\u200F]{Text3}\x16" "3[\t \u3000]{Text1}\x16{Command1}",
          "Text1", {"\t \u3000", "上一行", "\u00A0 \u3000\u200F", "3"}, {kNotice}, Closer::Space},
