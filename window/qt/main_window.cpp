@@ -130,7 +130,7 @@ public:
             const bool pastedReturn =
                 lineFeed > kept.second - text.cbegin() && text[lineFeed - 1] == u'\r';
             const qsizetype end = pastedReturn ? lineFeed - 1 : lineFeed;
-            text = text.left(end) + text.mid(std::max<qsizetype>(cursor, lineFeed + 1));
+            text = text.left(end) + text.mid(cursor);
             cursor = static_cast<int>(end);
             // Nothing changed, so QLineEdit takes the edit back and reports no change.
             if (text == last_)
