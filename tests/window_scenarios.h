@@ -55,9 +55,9 @@ inline const std::vector<Scenario>& All()
         {"deleting and pasting are changes, a paste keeps its first line only, which may be none",
          "5\t\t\b[42\r\n1\n2]\x16[\n6]\x16<Text4>[7\n8]\x16{Text4}[\n6]\x16", "Text4",
          {"", "", "42", "7"}},
-        {"undo takes back a typed digit; Clear, then undo in every box",
-         "5\t\t\x1a<Text3>\t\t123\r{Command2}<Command1>{Text1}\x1a{Text2}\x1a{Text3}\x1a"
-         "{Text4}\x1a", "Text4"},
+        {"undo takes back a typed digit; Clear, then undo in every box, one emptied by Backspace",
+         "5\t\t\x1a<Text3>\t\t123\r\t\t\t\t\b<Command1>{Command2}<Text4>{Text1}\x1a{Text2}\x1a"
+         "{Text3}\x1a{Text4}\x1a", "Text4"},
         {"Clear after one digit in the first box, two, or one in the last",
          "1{Command2}<Text3>{Text1}12{Command2}<Text4>{Text4}5{Command2}", "Command1"},
         {"boxes that look empty, the notice closed by Space",
