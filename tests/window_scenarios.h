@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <array>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,16 +125,18 @@ struct Font {
     bool chinese; // the face has Simplified Chinese glyphs
 };
 
+using Face = std::array<std::string_view, 3>; // names a face goes by; a family holds one
+
 // What a person sees at 96 dots per inch: the client area and each control's place in pixels, its
 // face (the names that stand for it), size in points and weight.
 struct Look {
     std::string name;
     std::array<int, 4> place; // left, top, width, height
-    std::string face = {};
+    Face face = {};
     int points = 0;
     bool bold = false;
 };
-const std::string kSong = "宋体|SimSun|Serif CJK SC", kHei = "黑体|SimHei|Sans CJK SC";
+constexpr Face kSong = {"宋体", "SimSun", "Serif CJK SC"}, kHei = {"黑体", "SimHei", "Sans CJK SC"};
 // clang-format off
 inline const Look kLooks[] = {
     {"Form1", {0, 0, 385, 199}},
@@ -157,10 +158,12 @@ template <typename Window> void CheckLook(Window& w, double scale)
         const std::array<int, 4> place = w.Place(look.name);
         for (std::size_t edge = 0; edge < place.size(); ++edge)
             EXPECT_NEAR(place[edge], look.place[edge] * scale, edge < 2 ? 0.5 : 1) << edge;
-        if (look.face.empty())
+        if (look.face[0].empty())
             continue;
         const Font font = w.FontOf(look.name);
-        EXPECT_TRUE(std::regex_search(font.family, std::regex(look.face))) << font.family;
+        EXPECT_TRUE(std::any_of(look.face.begin(), look.face.end(), [&](std::string_view name) {
+            return font.family.find(name) != std::string::npos;
+        })) << font.family;
         EXPECT_EQ(font.points, look.points);
         EXPECT_EQ(font.bold, look.bold);
         EXPECT_TRUE(font.chinese);
