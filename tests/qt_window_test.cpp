@@ -173,6 +173,9 @@ TEST(Form1, LooksAndSpeaksAsDesigned)
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels[0].first->object(), w.Get<QLabel>("Label1"));
 
+    // Every size the desktop asks of the program's icon is drawn, not scaled from another.
+    for (const int size : {16, 32, 48})
+        EXPECT_TRUE(w.form.windowIcon().availableSizes().contains(QSize(size, size))) << size;
     const std::unique_ptr<QMenu> menu(w.Get("Text1")->createStandardContextMenu());
     EXPECT_EQ(menu->actions().constFirst()->text().left(2), "撤消");
     // A failure other than an overflow is named too.
