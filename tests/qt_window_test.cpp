@@ -159,6 +159,8 @@ TEST(Form1, LooksAndSpeaksAsDesigned)
         QObject* const control = name == std::string("Form1") ? &w.form : w.Get<QWidget>(name);
         EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), spoken);
     }
+    // Form1 is a window to a screen reader, not the filler a plain widget would be.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&w.form)->role(), QAccessible::Window);
     const auto labels =
         QAccessible::queryAccessibleInterface(w.Get("Text1"))->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
