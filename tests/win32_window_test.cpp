@@ -280,10 +280,12 @@ TEST(Win32Window, LooksAsDesigned)
               "\uFFFD2");
 }
 
-// The program itself, as Windows starts it: it shows its window and runs its own message loop
-// until the window is closed, then ends with exit code 0.
+// A Form1 takes its window with it; the program itself, as Windows starts it, shows its window and
+// runs its own message loop until the window is closed, then ends with exit code 0.
 TEST(Win32Window, RunsAsAProgram)
 {
+    const HWND gone = Form1(GetModuleHandleW(nullptr)).Window();
+    EXPECT_FALSE(IsWindow(gone));
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
