@@ -244,6 +244,7 @@ private:
         const std::vector<HWND> buttons = VisibleChildren(box, L"Button");
         window.boxes_.push_back(TextOf(box) + '|' + text + '|' + icon + '|' +
                                 std::to_string(buttons.size()) + ' ' + TextOf(buttons.front()));
+        // The virtual keys of Enter, Space and Escape are their ASCII codes.
         if (window.closer_ == scenarios::Closer::Click)
             ClickOn(buttons.front());
         else
