@@ -8,7 +8,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
