@@ -103,6 +103,7 @@ template <typename Widget> Widget* Place(Widget* widget, const design::Control& 
 {
     widget->setObjectName(Text(control.name));
     widget->setGeometry(PixelRect(control.place));
+    widget->setFont(ChineseFont(design::kFonts[control.font]));
     return widget;
 }
 
@@ -192,14 +193,10 @@ Form1::Form1(QWidget* parent)
     setFixedSize(PixelRect(design::kClientArea).size());
 
     Label1->setBuddy(Text1);
-    Label1->setFont(ChineseFont(design::kFonts[design::kPromptFont]));
     QPalette red = Label1->palette();
     const design::Rgb colour = design::kPromptColour;
     red.setColor(QPalette::WindowText, QColor(colour.red, colour.green, colour.blue));
     Label1->setPalette(red);
-    const QFont numberFont = ChineseFont(design::kFonts[design::kNumberFont]);
-    for (QLineEdit* box : {Text1, Text3, Text4})
-        box->setFont(numberFont);
     Text1->setFocus();
 
     ConnectHandler(Command1, &QPushButton::clicked, &Form1::Command1_Click);
