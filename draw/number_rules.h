@@ -21,8 +21,8 @@ public:
 // character (direction marks, zero-width spaces, the byte order mark).
 std::string_view Trim(std::string_view text);
 
-// Reads the leading number of a text, ignoring blanks wherever they stand (see the README for the
-// rules). Text without a number reads as 0. Throws OverflowError when the number exceeds the
+// Reads the leading number of a text, ignoring blanks wherever they stand (docs/numbers.md gives
+// the rules). Text without a number reads as 0. Throws OverflowError when the number exceeds the
 // double range.
 double ValText(std::string_view text);
 

@@ -23,7 +23,7 @@ inline constexpr std::string_view kTitle = "Dravix";
 inline constexpr Twips kClientArea = {0, 0, 5775, 2985};
 
 // Windows' names of the two faces; where they are missing, Windows' font mapper finds a Chinese
-// face by the GB2312 character set, and the Qt window names Linux stand-ins.
+// face by the GB2312 character set, and the Qt window names Linux faces with the same glyph forms.
 enum class Face { Song, Hei };
 inline constexpr std::string_view kSongFace = "宋体";
 inline constexpr std::string_view kHeiFace = "黑体";
@@ -56,8 +56,10 @@ struct Control {
     FontRole font;
 };
 
-// In creation order: the prompt first, so that it labels Text1 for a screen reader, then the tab
-// order.
+// The controls keep the names of the window's first design, which do not follow the screen: Text1,
+// Text3 and Text4 are the three number boxes, left to right; Text2, between them in this list, is
+// the report box, below them on the screen; Command1 is "计算" and Command2 "清空". In creation
+// order: the prompt first, so that it labels Text1 for a screen reader, then the tab order.
 inline constexpr Control kLabel1 = {"Label1",         Kind::Label, {960, 360, 1815, 255},
                                     "请输入3D号码：", "",          kPromptFont};
 inline constexpr Control kText1 = {"Text1", Kind::TextBox, {2880, 240, 375, 375},
