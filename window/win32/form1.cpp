@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "draw_analysis.h"
+#include "screen_reader.h"
 
 #include <commctrl.h>
 
@@ -251,8 +252,10 @@ bool Form1::OnCreate()
         controls_[index] = child;
         // An EDIT takes 30 000 characters unless told otherwise; 0 lifts the limit, so that a
         // pasted text is kept whole.
-        if (control->kind == design::Kind::TextBox)
+        if (control->kind == design::Kind::TextBox) {
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
+            NameForScreenReaders(child, *control);
+        }
     }
     const UINT dpi = DpiOf(hwnd_);
     LayOut(dpi);
@@ -392,6 +395,7 @@ void Form1::ReportError(const std::exception_ptr& error) const noexcept
 
 int RunForm1(HINSTANCE instance, int show)
 {
+    const ComApartment com;
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     const Form1 form(instance);
