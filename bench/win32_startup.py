@@ -5,8 +5,9 @@ Launches the two start-up probes alternately, in interleaved rounds, each timed 
 to the moment it reports that its first paint is done, and reads its working set then. Prints
 the medians and the ratios with their targets; exits 1 when a target is missed.
 
-Usage: bench/win32_startup.py BUILD_DIR [RUNS], with DISPLAY and WINEPREFIX set up and a
-wineserver running (scripts/bench_windows.sh does all of it).
+Usage: bench/win32_startup.py BUILD_DIR [RUNS], with DISPLAY and WINEPREFIX set up, a wineserver
+running and WINE naming the loader for the build's programs, wine64 unless set
+(scripts/bench_windows.sh does all of it).
 """
 import os
 import statistics

@@ -15,3 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The C and C++ runtimes linked in: a program runs without the compiler's DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+
+# What the build makes, the tests among them, runs under Wine: Debian's wine64 holds the loader of
+# 64-bit programs, wine32:i386 that of 32-bit ones. scripts/test_windows.sh finds out how this
+# machine runs the 32-bit loader.
+find_program(DRAVIX_WINE ${DRAVIX_WINE_LOADER} PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(DRAVIX_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/wine-emulator.sh ${DRAVIX_WINE})
+endif()

@@ -3,16 +3,19 @@
 # the user's choosing and into the default one, twice (over itself); its files, shortcuts and
 # "Apps & features" entry; the installed program starting; installer and uninstaller refusing
 # while Dravix runs; the uninstaller keeping a file of the user's own; and after the last
-# uninstall, the prefix's files and registry as they were before. Then the zips: the 64-bit one
-# unpacked and its program started, the 32-bit one (which Wine cannot run here) opened and its
-# files compared.
-# Usage: check_windows_release.sh BUILD_DIR, with DISPLAY set (scripts/test_windows.sh runs it).
+# uninstall, the prefix's files and registry as they were before. Then the zips, unpacked and their
+# programs started.
+# Usage: check_windows_release.sh BUILD_DIR [X86_RUNNER...], with DISPLAY set
+# (scripts/test_windows.sh runs it). The 32-bit program is started under X86_RUNNER (see
+# find_x86_runner in scripts/lib/wine.sh), and not at all where wine32 is set empty.
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
+shift
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 setup="$build/dravix-$version-win64-setup.exe"
 wine="${wine:-/usr/lib/wine/wine64}"
+wine32="${wine32-/usr/lib/wine/wine}"
 wineserver="${wineserver:-/usr/lib/wine/wineserver}"
 export WINEPREFIX="$build/wine-release" WINEDEBUG=-all
 # No menu entries on the host for the shortcuts the installer makes.
@@ -44,8 +47,9 @@ snapshot() {
     "$wine" regedit /E "$1.machine.reg" 'HKEY_LOCAL_MACHINE\Software' && settle
     iconv -f UTF-16 -t UTF-8 "$1.user.reg" "$1.machine.reg" >"$1.reg"
 }
+# window_appears SECONDS
 window_appears() {
-    timeout 30 xdotool search --sync --onlyvisible --name '^Dravix$' >/dev/null
+    timeout "$1" xdotool search --sync --onlyvisible --name '^Dravix$' >/dev/null
 }
 installed() {
     local folder="$WINEPREFIX/drive_c/$1"
@@ -93,7 +97,7 @@ installed "$user_programs/Dravix"
 # The installed program starts and shows its window; while it runs, neither the installer nor
 # the uninstaller goes ahead.
 "$wine" "$installer_folder\\dravix.exe" &
-check window_appears
+check window_appears 30
 refused=0
 "$wine" "$setup" /S || refused=$?
 check test "$refused" -eq 2
@@ -108,8 +112,8 @@ snapshot "$work/after"
 check diff "$work/before.files" "$work/after.files"
 check diff "$work/before.reg" "$work/after.reg"
 
-# The zips: their entries in order, each with its own program; the 64-bit one unpacked anywhere,
-# its program starts.
+# The zips: their entries in order, each with its own program; each unpacked anywhere, its program
+# starts (the 32-bit one where this machine runs 32-bit programs).
 for kind in win32 win64; do
     zip="$build/dravix-$version-$kind.zip"
     check test "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "dravix.exe LICENSE.txt 说明.txt "
@@ -118,6 +122,11 @@ done
 check cmp -s "$work/win32/dravix.exe" "$build-x86/dravix.exe"
 check cmp -s "$work/win64/dravix.exe" "$build/dravix.exe"
 "$wine" "$work/win64/dravix.exe" &
-check window_appears
-"$wineserver" -k
+check window_appears 30
+"$wineserver" -k && settle
+if [ -n "$wine32" ]; then
+    "$@" "$wine32" "$work/win32/dravix.exe" &
+    check window_appears 600
+    "$wineserver" -k
+fi
 exit "$status"

@@ -22,6 +22,13 @@ install_missing_packages() {
     echo "Installing: ${missing[*]}"
     local log
     log="$(mktemp)"
+    # A package of another architecture, such as wine32:i386, needs that architecture added first.
+    local architecture
+    for architecture in $(printf '%s\n' "${missing[@]}" | sed -n 's/.*://p' | sort -u); do
+        if ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+            "${sudo[@]}" dpkg --add-architecture "$architecture"
+        fi
+    done
     if ! { "${sudo[@]}" apt-get update -qq &&
         "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
             --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
@@ -42,9 +49,11 @@ DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
     desktop-file-utils appstream dpkg-dev lintian
 )
-# What building Dravix for Windows and testing it under Wine needs.
+# What building Dravix for Windows and testing it under Wine needs: wine64 runs the 64-bit
+# programs, wine32 the 32-bit ones.
 DRAVIX_WINDOWS_PACKAGES=(
-    cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest wine64 fonts-wine
+    cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest
+    wine64 wine32:i386 fonts-wine
     xvfb xauth xdotool
     fonts-noto-cjk
 )

@@ -1,9 +1,12 @@
 # Wine for the Windows build: a private Xvfb display, a prefix with Chinese faces standing in for
-# Windows' own, and a wineserver kept alive while the tests run.
+# Windows' own, a wineserver kept alive while the tests run, and the way this machine runs 32-bit
+# programs.
 # Source it, then: start_wine PREFIX (a display, the prefix, and all stopped again at exit), or
-# start_display, prepare_prefix PREFIX [DPI] and stop_wine one by one.
+# start_display, prepare_prefix PREFIX [DPI] and stop_wine one by one; run_suite; find_x86_runner.
 
 wine="${wine:-/usr/lib/wine/wine64}"
+wine32="${wine32:-/usr/lib/wine/wine}"
+# The 64-bit server, which serves 32-bit programs too.
 wineserver="${wineserver:-/usr/lib/wine/wineserver}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine reads its command lines and the registry values given on them in the locale's encoding.
@@ -63,9 +66,40 @@ stop_wine() {
     fi
 }
 
+# run_suite BUILD_FOLDER TIMEOUT: a Windows build's tests through ctest, at 96 and at 144 dots per
+# inch in a prefix of each; a test that hangs fails after TIMEOUT seconds.
+run_suite() {
+    prepare_prefix "$1/wine"
+    prepare_prefix "$1/wine-144" 144
+    (cd "$1" && WINEPREFIX="$1/wine" ctest --output-on-failure --parallel "$(nproc)" --timeout "$2")
+}
+
 start_wine() {
     trap stop_wine EXIT
     start_display
     prepare_prefix "$1"
     export WINEPREFIX="$1"
+}
+
+# How this machine runs 32-bit Windows programs, which Debian's 32-bit Wine runs as 32-bit Linux
+# programs: natively where the kernel runs those; else through qemu-user-static, in a namespace of
+# the command's own (scripts/lib/qemu-i386.sh); else not at all. Sets x86_runner to what a command
+# that starts them runs under (nothing, natively) and x86_how to say which, or why not, and fails
+# when they cannot run. DRAVIX_X86_THROUGH_QEMU=1 takes qemu where the kernel would do.
+find_x86_runner() {
+    local failure
+    x86_runner=()
+    if [ -z "${DRAVIX_X86_THROUGH_QEMU:-}" ] && "$wine32" --version >/dev/null 2>&1; then
+        x86_how="natively"
+        return 0
+    fi
+    install_missing_packages qemu-user-static
+    x86_runner=("$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/qemu-i386.sh")
+    if failure="$("${x86_runner[@]}" "$wine32" --version 2>&1 >/dev/null)"; then
+        x86_how="through qemu-user-static, where every 32-bit program takes a minute or more to start"
+        return 0
+    fi
+    x86_how="not at all: this kernel does not run 32-bit programs, and qemu-user-static could not \
+be put in its place (it needs Linux 6.7 or later with user namespaces allowed): ${failure:-$("$wine32" --version 2>&1)}"
+    return 1
 }
