@@ -3,17 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace {
 
 const std::string kMissing = "missing input";
 const std::string kOverflow = "overflow";
+const std::string kMebibyte(1 << 20, ' ');
 
-// AnalyseDraw's outcome as one text: the report line, kMissing or kOverflow.
+// AnalyseDraw's outcome as one text: the report line, kMissing or kOverflow. Each box is read
+// through a view that stops short of bytes that would end a sequence cut short as a blank, and of a
+// digit: nothing past its end may count.
 std::string Outcome(const std::string& first, const std::string& second, const std::string& third)
 {
+    const std::string padded[] = {first + "\x80\x80"
+                                          "9",
+                                  second + "\x80\x80"
+                                           "9",
+                                  third + "\x80\x80"
+                                          "9"};
+    const auto box = [&padded](std::size_t at) {
+        return std::string_view(padded[at]).substr(0, padded[at].size() - 3);
+    };
     try {
-        return draw::AnalyseDraw(first, second, third).value_or(kMissing);
+        return draw::AnalyseDraw(box(0), box(1), box(2)).value_or(kMissing);
     } catch (const draw::OverflowError&) {
         return kOverflow;
     }
@@ -37,8 +50,14 @@ TEST(AnalyseDraw, GivesTheLineMissingInputOrOverflow)
         {"\u3000３", "\t2", "1\u00A0",
          "合值：6 和尾：6 跨度：2 两码合：543 两码差：121 两码积：632"},
         {"-7", "-7", "-7", "合值：-21 和尾：1 跨度：0 两码合：444 两码差：000 两码积：999"},
+        {"-32767", "-1", "0",
+         "合值：-32768 和尾：8 跨度：32767 两码合：871 两码差：32766327671 两码积：700"},
+        // A sequence cut short, stray continuation bytes and overlong forms of blanks are neither
+        // blanks nor digits.
+        {"\xE3\x80", "7\xE3\x80", "\x89\xA0\xC0\xA0\xE0\x80\xA0\xF0\x83\x80\x80",
+         "合值：7 和尾：7 跨度：7 两码合：707 两码差：707 两码积：000"},
         // A box of blanks anywhere is missing input; that check comes first, before any overflow.
-        {"", "2", "3", kMissing}, {"1", "\n\r\n", "3", kMissing},
+        {"", "2", "3", kMissing}, {"1", "\n\r\n", "3", kMissing}, {"1", "2", kMebibyte, kMissing},
         {"1", "2", "\u00A0\u3000", kMissing},
         {"1e400", "", "1", kMissing}, {"40000", "2", " ", kMissing},
         {std::string(400, '9'), "\u200B", "40000", kMissing},

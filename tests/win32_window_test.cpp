@@ -1,6 +1,7 @@
 // The native window under Wine: both tables of the window, fed in as real keyboard and mouse input
 // through the window's own dispatch, and what only the Windows window has to show for itself.
 #include "form1.h"
+#include "screen_reader.h"
 #include "window_scenarios.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,39 +50,10 @@ std::vector<HWND> VisibleChildren(HWND window, const wchar_t* className)
     return children;
 }
 
-std::string TextOf(HWND window)
+const design::Control& Named(const std::string& name)
 {
-    return Utf8(WindowText(window));
-}
-
-scenarios::Rgb RgbOf(COLORREF colour)
-{
-    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-}
-
-// A 32-bit picture in memory to draw into.
-struct Canvas {
-    Canvas() { SelectObject(dc, bitmap); }
-    ~Canvas()
-    {
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HBITMAP bitmap = CreateBitmap(400, 100, 1, 32, nullptr);
-};
-
-// The rows of the area that hold a pixel of the colour.
-int InkRows(HDC dc, RECT area, COLORREF colour)
-{
-    int rows = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-        int x = area.left;
-        while (x < area.right && GetPixel(dc, x, y) != colour)
-            ++x;
-        rows += x < area.right ? 1 : 0;
-    }
-    return rows;
+    return **std::find_if(design::kControls.begin(), design::kControls.end(),
+                          [&name](const design::Control* c) { return c->name == name; });
 }
 
 class Window {
@@ -93,11 +67,7 @@ public:
     }
     ~Window() { KillTimer(form.Window(), reinterpret_cast<UINT_PTR>(this)); }
 
-    HWND Get(const std::string& name) const
-    {
-        return form.Control(**std::find_if(design::kControls.begin(), design::kControls.end(),
-                                           [&name](auto* c) { return c->name == name; }));
-    }
+    HWND Get(const std::string& name) const { return form.Control(Named(name)); }
     // Control characters are typed as VkKeyScan reads them: "\x16" is Ctrl+V.
     void Keys(const std::string& keys) const
     {
@@ -131,7 +101,7 @@ public:
             [this](const design::Control* c) { return form.Control(*c) == GetFocus(); });
         return focus == design::kControls.end() ? "" : std::string((*focus)->name);
     }
-    std::string Text(const std::string& name) const { return TextOf(Get(name)); }
+    std::string Text(const std::string& name) const { return Utf8(WindowText(Get(name))); }
     int FirstShown(const std::string& name) const
     {
         return static_cast<int>(SendMessageW(Get(name), EM_GETFIRSTVISIBLELINE, 0, 0));
@@ -149,56 +119,6 @@ public:
         }
         return {place.left, place.top, place.right - place.left, place.bottom - place.top};
     }
-    // The face that Windows' font mapper chose for the font asked for, and that font's size.
-    scenarios::Font FontOf(const std::string& name) const
-    {
-        const auto font = reinterpret_cast<HFONT>(SendMessageW(Get(name), WM_GETFONT, 0, 0));
-        LOGFONTW logFont = {};
-        GetObjectW(font, sizeof logFont, &logFont);
-        const Canvas canvas;
-        SelectObject(canvas.dc, font);
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(canvas.dc, LF_FACESIZE, face);
-        return {Utf8(face), MulDiv(-logFont.lfHeight, 72, GetDeviceCaps(canvas.dc, LOGPIXELSY)),
-                logFont.lfWeight == FW_BOLD, GetTextCharset(canvas.dc) == GB2312_CHARSET};
-    }
-    // The prompt as shown, and its text drawn in black with room to spare.
-    std::pair<int, int> PromptInk() const
-    {
-        const HWND label = Get("Label1");
-        RedrawWindow(label, nullptr, nullptr, RDW_UPDATENOW);
-        RECT area;
-        GetClientRect(label, &area);
-        const HDC shown = GetDC(label);
-        const int rows = InkRows(shown, area, RGB(255, 0, 0));
-        ReleaseDC(label, shown);
-        const Canvas canvas;
-        const RECT room = {0, 0, 400, 100};
-        FillRect(canvas.dc, &room, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SelectObject(canvas.dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-        const std::wstring prompt = WindowText(label);
-        TextOutW(canvas.dc, 10, 30, prompt.c_str(), static_cast<int>(prompt.size()));
-        return {rows, InkRows(canvas.dc, room, RGB(0, 0, 0))};
-    }
-    // The window's small icon at 16 pixels, its large one at 32.
-    scenarios::Rgb IconColour(int size, int x, int y) const
-    {
-        const auto icon = reinterpret_cast<HICON>(
-            GetClassLongPtrW(form.Window(), size == 16 ? GCLP_HICONSM : GCLP_HICON));
-        const Canvas canvas;
-        DrawIconEx(canvas.dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-        return RgbOf(GetPixel(canvas.dc, x, y));
-    }
-    scenarios::Rgb Colour(int x, int y) const
-    {
-        RedrawWindow(form.Window(), nullptr, nullptr, RDW_UPDATENOW);
-        const HDC dc = GetDC(form.Window());
-        const COLORREF colour = GetPixel(dc, x, y);
-        ReleaseDC(form.Window(), dc);
-        return RgbOf(colour);
-    }
-    scenarios::Rgb DialogColour() const { return RgbOf(GetSysColor(COLOR_BTNFACE)); }
-
     // Lets the window work through its input, in its own dispatch, until none comes for a while.
     void Settle() const
     {
@@ -237,13 +157,14 @@ private:
         for (const HWND label : VisibleChildren(box, L"Static")) {
             const auto shown = reinterpret_cast<HICON>(SendMessageW(label, STM_GETICON, 0, 0));
             if (shown == nullptr)
-                text = TextOf(label);
+                text = Utf8(WindowText(label));
             else
                 icon = shown == LoadIconW(nullptr, IDI_ERROR) ? "error" : "other";
         }
         const std::vector<HWND> buttons = VisibleChildren(box, L"Button");
-        window.boxes_.push_back(TextOf(box) + '|' + text + '|' + icon + '|' +
-                                std::to_string(buttons.size()) + ' ' + TextOf(buttons.front()));
+        window.boxes_.push_back(Utf8(WindowText(box)) + '|' + text + '|' + icon + '|' +
+                                std::to_string(buttons.size()) + ' ' +
+                                Utf8(WindowText(buttons.front())));
         // The virtual keys of Enter, Space and Escape are their ASCII codes.
         if (window.closer_ == scenarios::Closer::Click)
             ClickOn(buttons.front());
@@ -257,17 +178,66 @@ private:
     int polls_ = 0;
 };
 
+// The name and role that a screen reader hears of an object, which it then lets go.
+std::pair<std::string, LONG> Heard(IAccessible* object)
+{
+    if (object == nullptr)
+        return {"no object", 0};
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    VARIANT role = {};
+    object->get_accName(self, &name);
+    object->get_accRole(self, &role);
+    object->Release();
+    const std::string text = name == nullptr ? "" : Utf8(name);
+    SysFreeString(name);
+    return {text, role.lVal};
+}
+
+// What a screen reader in another process hears of the program's window, asked of each part's
+// window as a reader asks.
+class Reader {
+public:
+    explicit Reader(HWND form) : form_(form) {}
+    std::pair<std::string, LONG> Spoken(const std::string& name) const
+    {
+        return Heard(Ask(AccessibleObjectFromWindow, name));
+    }
+    // Windows gives each of its controls a role, and Dravix leaves them so: a part's role is that
+    // of the standard object for its window.
+    LONG Role(const scenarios::Part& part) const
+    {
+        return Heard(Ask(CreateStdAccessibleObject, part.name)).second;
+    }
+
+private:
+    template <typename Source> IAccessible* Ask(Source source, const std::string& name) const
+    {
+        // The controls stand in the design's order, the tab order, from the top.
+        HWND part = name == "Form1" ? form_ : GetWindow(form_, GW_CHILD);
+        for (std::size_t at = name == "Form1" ? 0 : design::IndexOf(Named(name)); at > 0; --at)
+            part = GetWindow(part, GW_HWNDNEXT);
+        IAccessible* object = nullptr;
+        source(part, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
+        return object;
+    }
+
+    const HWND form_;
+};
+
 TEST(Win32Window, BehavesAsAPersonExpects)
 {
     scenarios::RunAll<Window>();
 }
 
-// The look at the display's DPI, themed controls, and a lone surrogate read as U+FFFD.
+// The places at the display's DPI, themed controls, and a lone surrogate read as U+FFFD.
 TEST(Win32Window, LooksAsDesigned)
 {
     Window w;
     const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
-    scenarios::CheckLook(w, (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0);
+    scenarios::CheckPlaces(w, (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0);
 
     // The manifest is in force: the common controls are version 6's, the themed ones.
     ACTCTX_SECTION_KEYED_DATA redirection = {};
@@ -281,23 +251,37 @@ TEST(Win32Window, LooksAsDesigned)
               "\uFFFD2");
 }
 
-// A Form1 takes its window with it; the program itself, as Windows starts it, shows its window and
-// runs its own message loop until the window is closed, then ends with exit code 0.
+// A Form1 takes its window with it, and a box's object that a screen reader still holds then
+// answers as the standard object; the program itself, as Windows starts it, shows its window, names
+// its parts to a screen reader in another process, and runs its own message loop until the window
+// is closed, then ends with exit code 0.
 TEST(Win32Window, RunsAsAProgram)
 {
-    const HWND gone = Form1(GetModuleHandleW(nullptr)).Window();
+    IAccessible* held = nullptr;
+    HWND gone = nullptr;
+    {
+        const Form1 form(GetModuleHandleW(nullptr));
+        gone = form.Window();
+        AccessibleObjectFromWindow(form.Control(design::kText1), OBJID_CLIENT, IID_IAccessible,
+                                   reinterpret_cast<void**>(&held));
+    }
     EXPECT_FALSE(IsWindow(gone));
+    EXPECT_EQ(Heard(held), (std::pair<std::string, LONG>{"", ROLE_SYSTEM_TEXT}));
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
-    ASSERT_TRUE(CreateProcessW(Utf16(std::getenv("DRAVIX_EXE")).c_str(), nullptr, nullptr, nullptr,
-                               FALSE, 0, nullptr, nullptr, &startup, &program));
-    EXPECT_EQ(WaitForInputIdle(program.hProcess, 10000), 0u);
+    ASSERT_TRUE(CreateProcessW(Utf16(DRAVIX_EXE).c_str(), nullptr, nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &program));
+    // Under qemu a 32-bit program takes a minute or more to start.
+    constexpr DWORD kPatience = 300'000; // milliseconds
+    EXPECT_EQ(WaitForInputIdle(program.hProcess, kPatience), 0u);
     const HWND form = FindWindowW(L"Form1", L"Dravix");
     EXPECT_TRUE(IsWindowVisible(form));
+    Reader reader(form);
+    scenarios::CheckSpoken(reader);
     PostMessageW(form, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
-    if (WaitForSingleObject(program.hProcess, 10000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(program.hProcess, kPatience) != WAIT_OBJECT_0)
         TerminateProcess(program.hProcess, 1);
     GetExitCodeProcess(program.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
@@ -309,6 +293,7 @@ TEST(Win32Window, RunsAsAProgram)
 
 int wmain(int argc, wchar_t** argv)
 {
+    const ComApartment com;
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     ::testing::InitGoogleTest(&argc, argv);
