@@ -3,10 +3,9 @@
 // targets check the library against an independent list.
 #pragma once
 
-#include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 42> kBlanks = {
+inline constexpr std::string_view kBlanks[] = {
     "\t",     "\n",     "\v",     "\f",     "\r",     " ",      "\xC2\x85", "\u00A0", "\u061C",
     "\u1680", "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005",   "\u2006", "\u2007",
     "\u2008", "\u2009", "\u200A", "\u200B", "\u200C", "\u200D", "\u200E",   "\u200F", "\u2028",

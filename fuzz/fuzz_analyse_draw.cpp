@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string onlyBlanks;
     for (const char c : texts[1])
-        onlyBlanks += kBlanks[static_cast<unsigned char>(c) % kBlanks.size()];
+        onlyBlanks += kBlanks[static_cast<unsigned char>(c) % std::size(kBlanks)];
     Require(!draw::AnalyseDraw(texts[0], onlyBlanks, texts[2]));
 
     const bool blank = draw::Trim(texts[0]).empty() || draw::Trim(texts[1]).empty() ||

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<double> value = Read(text);
     if (Read(std::string(text) + "x") != value)
         std::abort();
-    const std::string_view blank = kBlanks[size == 0 ? 0 : data[0] % kBlanks.size()];
+    const std::string_view blank = kBlanks[size == 0 ? 0 : data[0] % std::size(kBlanks)];
     if (Read(WithBlanks(text, blank)) != value)
         std::abort();
     if (IsAscii(text) && (Read(WithoutAsciiBlanks(text)) != value || Read(Widen(text)) != value))
