@@ -1,5 +1,5 @@
 # Cross-compiles for Windows with Debian's mingw-w64; the toolchain file of each processor sets
-# DRAVIX_MINGW_TARGET and includes this one. The compilers are those of the win32 thread model:
+# DRAVIX_MINGW_TARGET and DRAVIX_WINE_LOADER and includes this one. The compilers are those of the win32 thread model:
 # Dravix starts no thread, and the POSIX model's thread library would import a function that
 # Windows XP lacks (GetTickCount64).
 set(CMAKE_SYSTEM_NAME Windows)

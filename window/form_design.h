@@ -1,6 +1,6 @@
 // What both windows share, with no toolkit in it: the fixed texts (UTF-8), the window's and the
-// controls' places in twips, their fonts, and the order in which they are created, which is the
-// tab order.
+// controls' places in twips, their fonts, the prompt's colour, and the order in which they are
+// created, which is the tab order.
 #pragma once
 
 #include <algorithm>

@@ -28,8 +28,8 @@ struct HookRelease {
     void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
 
-// Windows 7 lacks the functions of later Windows that know a window's own DPI: they are looked up
-// when needed, never imported, so that the program starts there too.
+// Windows before 10 lacks the functions that know a window's own DPI: they are looked up when
+// needed, never imported, so that the program starts there too.
 template <typename Function> Function LaterWindowsFunction(const char* name)
 {
     const FARPROC function = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
