@@ -66,12 +66,13 @@ stop_wine() {
     fi
 }
 
-# run_suite BUILD_FOLDER TIMEOUT: a Windows build's tests through ctest, at 96 and at 144 dots per
-# inch in a prefix of each; a test that hangs fails after TIMEOUT seconds.
+# run_suite BUILD_FOLDER TIMEOUT [CTEST_ARGUMENTS...]: a Windows build's tests through ctest, at
+# 96 and at 144 dots per inch in a prefix of each; a test that hangs fails after TIMEOUT seconds.
 run_suite() {
     prepare_prefix "$1/wine"
     prepare_prefix "$1/wine-144" 144
-    (cd "$1" && WINEPREFIX="$1/wine" ctest --output-on-failure --parallel "$(nproc)" --timeout "$2")
+    (cd "$1" && WINEPREFIX="$1/wine" ctest --output-on-failure --parallel "$(nproc)" \
+        --timeout "$2" "${@:3}")
 }
 
 start_wine() {
