@@ -20,6 +20,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <string_view>
 
@@ -103,7 +104,6 @@ template <typename Widget> Widget* Place(Widget* widget, const design::Control& 
 {
     widget->setObjectName(Text(control.name));
     widget->setGeometry(PixelRect(control.place));
-    widget->setFont(ChineseFont(design::kFonts[control.font]));
     return widget;
 }
 
@@ -191,6 +191,13 @@ Form1::Form1(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(PixelRect(design::kClientArea).size());
+
+    // Each control's font as the design gives it; each of the three is made once.
+    std::array<QFont, design::kFontRoles> fonts;
+    std::transform(design::kFonts.begin(), design::kFonts.end(), fonts.begin(),
+                   [](const design::Font& font) { return ChineseFont(font); });
+    for (const design::Control* control : design::kControls)
+        findChild<QWidget*>(Text(control->name))->setFont(fonts[control->font]);
 
     Label1->setBuddy(Text1);
     QPalette red = Label1->palette();
