@@ -28,6 +28,8 @@ mkdir -p "$root/docs"
 import -window "$desktop" "$build/desktop.png"
 # The window stands in the desktop's top left corner: the desktop's colour around it goes.
 background="$(convert "$build/desktop.png" -format '%[pixel:p{439,269}]' info:)"
+# Without the dates of its making, a picture made again of the same window is the same file.
 convert "$build/desktop.png" -bordercolor "$background" -border 1 -trim +repage \
+    -define png:exclude-chunks=date,time \
     "$root/docs/screenshot-windows.png"
 echo "Saved docs/screenshot-windows.png"
