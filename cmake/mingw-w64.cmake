@@ -1,7 +1,7 @@
 # Cross-compiles for Windows with Debian's mingw-w64; the toolchain file of each processor sets
-# DRAVIX_MINGW_TARGET and DRAVIX_WINE_LOADER and includes this one. The compilers are those of the win32 thread model:
-# Dravix starts no thread, and the POSIX model's thread library would import a function that
-# Windows XP lacks (GetTickCount64).
+# DRAVIX_MINGW_TARGET and DRAVIX_WINE_LOADER and includes this one. The compilers are those of the
+# win32 thread model: Dravix starts no thread, and the POSIX model's thread library would import a
+# function that Windows XP lacks (GetTickCount64).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER ${DRAVIX_MINGW_TARGET}-gcc-win32)
 set(CMAKE_CXX_COMPILER ${DRAVIX_MINGW_TARGET}-g++-win32)

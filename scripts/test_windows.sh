@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles Dravix and its tests for 64-bit and 32-bit Windows with mingw-w64
 # (scripts/build_windows.sh) and runs each build's whole suite under Wine on a private Xvfb display:
-# the calculation's tests, the native window's scenarios, look and screen-reader names (at 96 and at
-# 144 dots per inch), the program through its own message loop, and the checks of the program's
+# the calculation's tests, the native window's scenarios, places and screen-reader names (at 96 and
+# at 144 dots per inch), the program through its own message loop, and the checks of the program's
 # file. The 32-bit programs run natively where the kernel runs 32-bit code and through
 # qemu-user-static where it does not (scripts/lib/wine.sh says which); a machine that can do
 # neither is told why, and of the 32-bit build only the checks of the program's file run. Then the
