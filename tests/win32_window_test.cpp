@@ -50,10 +50,11 @@ std::vector<HWND> VisibleChildren(HWND window, const wchar_t* className)
     return children;
 }
 
-const design::Control& Named(const std::string& name)
+design::Id Named(const std::string& name)
 {
-    return **std::find_if(design::kControls.begin(), design::kControls.end(),
-                          [&name](const design::Control* c) { return c->name == name; });
+    return std::find_if(design::kControls.begin(), design::kControls.end(),
+                        [&name](const design::Control& c) { return c.name == name; })
+        ->id;
 }
 
 class Window {
@@ -69,7 +70,7 @@ public:
 
     HWND Get(const std::string& name) const { return form.Control(Named(name)); }
     // Control characters are typed as VkKeyScan reads them: "\x16" is Ctrl+V.
-    void Keys(const std::string& keys) const
+    void Keys(const std::string& keys)
     {
         for (const char c : keys) {
             const SHORT key = VkKeyScanW(static_cast<wchar_t>(c));
@@ -77,7 +78,7 @@ public:
             Settle();
         }
     }
-    void Click(const std::string& name) const
+    void Click(const std::string& name)
     {
         ClickOn(Get(name));
         Settle();
@@ -98,8 +99,8 @@ public:
     {
         const auto* focus = std::find_if(
             design::kControls.begin(), design::kControls.end(),
-            [this](const design::Control* c) { return form.Control(*c) == GetFocus(); });
-        return focus == design::kControls.end() ? "" : std::string((*focus)->name);
+            [this](const design::Control& c) { return form.Control(c.id) == GetFocus(); });
+        return focus == design::kControls.end() ? "" : std::string(focus->name);
     }
     std::string Text(const std::string& name) const { return Utf8(WindowText(Get(name))); }
     int FirstShown(const std::string& name) const
@@ -120,7 +121,7 @@ public:
         return {place.left, place.top, place.right - place.left, place.bottom - place.top};
     }
     // Lets the window work through its input, in its own dispatch, until none comes for a while.
-    void Settle() const
+    void Settle()
     {
         do {
             MSG message;
@@ -132,7 +133,7 @@ public:
                  WAIT_TIMEOUT);
     }
 
-    const Form1 form{GetModuleHandleW(nullptr)};
+    Form1 form{GetModuleHandleW(nullptr)};
 
 private:
     // Runs inside a message box's own loop: writes the box down as "caption|text|icon|buttons",
@@ -260,9 +261,9 @@ TEST(Win32Window, RunsAsAProgram)
     IAccessible* held = nullptr;
     HWND gone = nullptr;
     {
-        const Form1 form(GetModuleHandleW(nullptr));
+        Form1 form(GetModuleHandleW(nullptr));
         gone = form.Window();
-        AccessibleObjectFromWindow(form.Control(design::kText1), OBJID_CLIENT, IID_IAccessible,
+        AccessibleObjectFromWindow(form.Control(design::Id::Text1), OBJID_CLIENT, IID_IAccessible,
                                    reinterpret_cast<void**>(&held));
     }
     EXPECT_FALSE(IsWindow(gone));

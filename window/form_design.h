@@ -3,7 +3,6 @@
 // created, which is the tab order.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <exception>
@@ -46,7 +45,16 @@ inline constexpr Rgb kPromptColour = {255, 0, 0};
 
 enum class Kind { Label, TextBox, Button };
 
+// The controls keep the names of the window's first design, which do not follow the screen: Text1,
+// Text3 and Text4 are the three number boxes, left to right; Text2, between them here, is the
+// report box, below them on the screen; Command1 is "计算" and Command2 "清空". In creation order:
+// the prompt first, so that it labels Text1 for a screen reader, then the tab order. A control is
+// known by its Id, which is its place in kControls.
+enum class Id : std::size_t { Label1, Text1, Command1, Command2, Text2, Text3, Text4 };
+inline constexpr std::size_t kControlCount = 7;
+
 struct Control {
+    Id id;
     std::string_view name;
     Kind kind;
     Twips place;
@@ -56,33 +64,35 @@ struct Control {
     FontRole font;
 };
 
-// The controls keep the names of the window's first design, which do not follow the screen: Text1,
-// Text3 and Text4 are the three number boxes, left to right; Text2, between them in this list, is
-// the report box, below them on the screen; Command1 is "计算" and Command2 "清空". In creation
-// order: the prompt first, so that it labels Text1 for a screen reader, then the tab order.
-inline constexpr Control kLabel1 = {"Label1",         Kind::Label, {960, 360, 1815, 255},
-                                    "请输入3D号码：", "",          kPromptFont};
-inline constexpr Control kText1 = {"Text1", Kind::TextBox, {2880, 240, 375, 375},
-                                   "",      "第一个号码",  kNumberFont};
-inline constexpr Control kCommand1 = {"Command1", Kind::Button, {1320, 840, 975, 375},
-                                      "计算",     "",           kDefaultFont};
-inline constexpr Control kCommand2 = {"Command2", Kind::Button, {3240, 840, 975, 375},
-                                      "清空",     "",           kDefaultFont};
-inline constexpr Control kText2 = {"Text2", Kind::TextBox, {120, 1440, 5535, 615},
-                                   "",      "计算结果",    kDefaultFont};
-inline constexpr Control kText3 = {"Text3", Kind::TextBox, {3360, 240, 375, 375},
-                                   "",      "第二个号码",  kNumberFont};
-inline constexpr Control kText4 = {"Text4", Kind::TextBox, {3840, 240, 375, 375},
-                                   "",      "第三个号码",  kNumberFont};
-inline constexpr std::array<const Control*, 7> kControls = {
-    &kLabel1, &kText1, &kCommand1, &kCommand2, &kText2, &kText3, &kText4};
+// clang-format off
+inline constexpr std::array<Control, kControlCount> kControls = {{
+    {Id::Label1,   "Label1",   Kind::Label,   {960, 360, 1815, 255},  "请输入3D号码：", "",           kPromptFont},
+    {Id::Text1,    "Text1",    Kind::TextBox, {2880, 240, 375, 375},  "",              "第一个号码", kNumberFont},
+    {Id::Command1, "Command1", Kind::Button,  {1320, 840, 975, 375},  "计算",          "",           kDefaultFont},
+    {Id::Command2, "Command2", Kind::Button,  {3240, 840, 975, 375},  "清空",          "",           kDefaultFont},
+    {Id::Text2,    "Text2",    Kind::TextBox, {120, 1440, 5535, 615}, "",              "计算结果",   kDefaultFont},
+    {Id::Text3,    "Text3",    Kind::TextBox, {3360, 240, 375, 375},  "",              "第二个号码", kNumberFont},
+    {Id::Text4,    "Text4",    Kind::TextBox, {3840, 240, 375, 375},  "",              "第三个号码", kNumberFont},
+}};
+// clang-format on
 
-// A control's place in kControls.
-inline std::size_t IndexOf(const Control& control)
+constexpr std::size_t IndexOf(Id id)
 {
-    return static_cast<std::size_t>(std::find(kControls.begin(), kControls.end(), &control) -
-                                    kControls.begin());
+    return static_cast<std::size_t>(id);
 }
+constexpr const Control& ControlOf(Id id)
+{
+    return kControls[IndexOf(id)];
+}
+static_assert(
+    [] {
+        for (std::size_t index = 0; index < kControlCount; ++index) {
+            if (IndexOf(kControls[index].id) != index)
+                return false;
+        }
+        return true;
+    }(),
+    "each control stands at its Id's place");
 
 inline constexpr std::string_view kNotice = "请输入开奖号码";
 inline constexpr std::string_view kOk = "确定";

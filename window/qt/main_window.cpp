@@ -107,8 +107,9 @@ template <typename Widget> Widget* Place(Widget* widget, const design::Control& 
     return widget;
 }
 
-QLabel* Label(QWidget* parent, const design::Control& control)
+QLabel* Label(QWidget* parent, design::Id id)
 {
+    const design::Control& control = design::ControlOf(id);
     return Place(new QLabel(Text(control.caption), parent), control);
 }
 
@@ -145,8 +146,9 @@ private:
     mutable QString last_; // the text that the box holds
 };
 
-QLineEdit* TextBox(QWidget* parent, const design::Control& control)
+QLineEdit* TextBox(QWidget* parent, design::Id id)
 {
+    const design::Control& control = design::ControlOf(id);
     auto* box = Place(new QLineEdit(parent), control);
     box->setAccessibleName(Text(control.accessibleName));
     // Qt's default cap is 32767 characters; a pasted text is kept whole instead.
@@ -155,8 +157,9 @@ QLineEdit* TextBox(QWidget* parent, const design::Control& control)
     return box;
 }
 
-QPushButton* Button(QWidget* parent, const design::Control& control)
+QPushButton* Button(QWidget* parent, design::Id id)
 {
+    const design::Control& control = design::ControlOf(id);
     auto* button = Place(new QPushButton(Text(control.caption), parent), control);
     // Enter presses a button that has the focus, as Space does; outside a dialog Qt would
     // otherwise ignore it. No button is the default, so Enter in a text box presses nothing.
@@ -179,12 +182,11 @@ void ShowMessage(QWidget* parent, QMessageBox::Icon icon, std::string_view text)
 // The members are declared, and so created, in the design's order, which makes Qt's tab order
 // the design's.
 Form1::Form1(QWidget* parent)
-    : QWidget(parent), Label1(Label(this, design::kLabel1)), Text1(TextBox(this, design::kText1)),
-      Command1(Button(this, design::kCommand1)), Command2(Button(this, design::kCommand2)),
-      Text2(TextBox(this, design::kText2)), Text3(TextBox(this, design::kText3)),
-      Text4(TextBox(this, design::kText4))
+    : QWidget(parent), Label1(Label(this, design::Id::Label1)),
+      Text1(TextBox(this, design::Id::Text1)), Command1(Button(this, design::Id::Command1)),
+      Command2(Button(this, design::Id::Command2)), Text2(TextBox(this, design::Id::Text2)),
+      Text3(TextBox(this, design::Id::Text3)), Text4(TextBox(this, design::Id::Text4))
 {
-    QAccessible::installFactory(AccessibleForm1);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Text(design::kTitle));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -196,8 +198,8 @@ Form1::Form1(QWidget* parent)
     std::array<QFont, design::kFontRoles> fonts;
     std::transform(design::kFonts.begin(), design::kFonts.end(), fonts.begin(),
                    [](const design::Font& font) { return ChineseFont(font); });
-    for (const design::Control* control : design::kControls)
-        findChild<QWidget*>(Text(control->name))->setFont(fonts[control->font]);
+    for (const design::Control& control : design::kControls)
+        findChild<QWidget*>(Text(control.name))->setFont(fonts[control.font]);
 
     Label1->setBuddy(Text1);
     QPalette red = Label1->palette();
@@ -272,6 +274,8 @@ void SetUpApplication(QApplication& app)
     QApplication::setApplicationVersion(QStringLiteral(DRAVIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(DRAVIX_APP_ID));
     QApplication::setWindowIcon(ProgramIcon());
+    // Before any widget asks: Qt keeps the interface it first makes for a widget.
+    QAccessible::installFactory(AccessibleForm1);
 
     auto* qtTexts = new QTranslator(&app);
     if (qtTexts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

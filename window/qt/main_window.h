@@ -36,9 +36,10 @@ private:
     QLineEdit* const Text4;
 };
 
-// Names the application with its version, desktop entry and icon, makes Qt's own texts (standard
-// buttons, context menus) Simplified Chinese, and makes the Song face the application's font, so
-// every dialog and menu shows Simplified Chinese forms whatever the locale.
+// Names the application with its version, desktop entry and icon, makes Form1 a window to a screen
+// reader, makes Qt's own texts (standard buttons, context menus) Simplified Chinese, and makes the
+// Song face the application's font, so every dialog and menu shows Simplified Chinese forms
+// whatever the locale. Call it before any Form1 is made.
 void SetUpApplication(QApplication& app);
 
 // The application's general error report: a modal box that names the error.

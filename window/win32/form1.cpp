@@ -28,11 +28,11 @@ struct HookRelease {
     void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
 
-// Windows before 10 lacks the functions that know a window's own DPI: they are looked up when
-// needed, never imported, so that the program starts there too.
-template <typename Function> Function LaterWindowsFunction(const char* name)
+// A function that the oldest Windows lacks is looked up when needed, never imported, so that the
+// program starts there too.
+template <typename Function> Function LaterWindowsFunction(const wchar_t* module, const char* name)
 {
-    const FARPROC function = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    const FARPROC function = GetProcAddress(GetModuleHandleW(module), name);
     // Through void (*)(), which every function pointer type converts to and from.
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
 }
@@ -40,7 +40,8 @@ template <typename Function> Function LaterWindowsFunction(const char* name)
 UINT DpiOf(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    if (const auto getDpi = LaterWindowsFunction<GetDpiForWindowFunction>("GetDpiForWindow"))
+    if (const auto getDpi =
+            LaterWindowsFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow"))
         return getDpi(window);
     const std::unique_ptr<HDC__, ScreenDcRelease> screen(GetDC(nullptr));
     return static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY));
@@ -56,7 +57,8 @@ SIZE WindowSize(UINT dpi)
     RECT rect = {0, 0, Scale(design::kClientArea.width, dpi),
                  Scale(design::kClientArea.height, dpi)};
     using AdjustFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    if (const auto adjust = LaterWindowsFunction<AdjustFunction>("AdjustWindowRectExForDpi"))
+    if (const auto adjust =
+            LaterWindowsFunction<AdjustFunction>(L"user32.dll", "AdjustWindowRectExForDpi"))
         adjust(&rect, kStyle, FALSE, 0, dpi);
     else
         AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
@@ -161,7 +163,7 @@ Form1::~Form1()
         DestroyWindow(hwnd_);
 }
 
-void Form1::Dispatch(MSG& message) const
+void Form1::Dispatch(MSG& message)
 {
     // Ctrl+Z with nothing to undo changes nothing, yet Wine's EDIT reports it as a change.
     constexpr WPARAM kCtrlZ = 0x1A;
@@ -231,30 +233,30 @@ bool Form1::OnCreate()
 {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     for (std::size_t index = 0; index < design::kControls.size(); ++index) {
-        const design::Control* control = design::kControls[index];
+        const design::Control& control = design::kControls[index];
         const wchar_t* className = L"STATIC";
         DWORD style = SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE;
         DWORD extendedStyle = 0;
-        if (control->kind == design::Kind::TextBox) {
+        if (control.kind == design::Kind::TextBox) {
             className = L"EDIT";
             style = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
             extendedStyle = WS_EX_CLIENTEDGE;
-        } else if (control->kind == design::Kind::Button) {
+        } else if (control.kind == design::Kind::Button) {
             className = L"BUTTON";
             style = WS_TABSTOP | BS_PUSHBUTTON;
         }
         const HWND child = CreateWindowExW(
-            extendedStyle, className, Utf16(control->caption).c_str(),
-            WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId} + index), instance, nullptr);
+            extendedStyle, className, Utf16(control.caption).c_str(), WS_CHILD | WS_VISIBLE | style,
+            0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(INT_PTR{kFirstControlId} + index), instance,
+            nullptr);
         if (child == nullptr)
             return false;
         controls_[index] = child;
         // An EDIT takes 30 000 characters unless told otherwise; 0 lifts the limit, so that a
         // pasted text is kept whole.
-        if (control->kind == design::Kind::TextBox) {
+        if (control.kind == design::Kind::TextBox) {
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
-            NameForScreenReaders(child, *control);
+            NameForScreenReaders(child, control);
         }
     }
     const UINT dpi = DpiOf(hwnd_);
@@ -272,12 +274,12 @@ void Form1::LayOut(UINT dpi)
     std::array<FontHandle, design::kFontRoles> fonts;
     for (std::size_t role = 0; role < fonts.size(); ++role)
         fonts[role].reset(MakeFont(design::kFonts[role], dpi));
-    for (const design::Control* control : design::kControls) {
-        const design::Twips& place = control->place;
-        const HWND child = Control(*control);
+    for (const design::Control& control : design::kControls) {
+        const design::Twips& place = control.place;
+        const HWND child = Control(control.id);
         MoveWindow(child, Scale(place.left, dpi), Scale(place.top, dpi), Scale(place.width, dpi),
                    Scale(place.height, dpi), TRUE);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[control->font].get()), TRUE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[control.font].get()), TRUE);
     }
     // The fonts of the last layout go only now that no control uses them.
     fonts_ = std::move(fonts);
@@ -289,21 +291,21 @@ void Form1::OnCommand(int id, int notification)
     // either way it presses the focused button, and nothing else does.
     if (id == IDOK) {
         const HWND focus = GetFocus();
-        if (focus != Control(design::kCommand1) && focus != Control(design::kCommand2))
+        if (focus != Control(design::Id::Command1) && focus != Control(design::Id::Command2))
             return;
         id = GetDlgCtrlID(focus);
         notification = BN_CLICKED;
     }
     const HWND sender = GetDlgItem(hwnd_, id);
-    if (notification == BN_CLICKED && sender == Control(design::kCommand1))
+    if (notification == BN_CLICKED && sender == Control(design::Id::Command1))
         Command1_Click();
-    else if (notification == BN_CLICKED && sender == Control(design::kCommand2))
+    else if (notification == BN_CLICKED && sender == Control(design::Id::Command2))
         Command2_Click();
-    else if (notification == EN_CHANGE && sender == Control(design::kText1))
+    else if (notification == EN_CHANGE && sender == Control(design::Id::Text1))
         Text1_Change();
-    else if (notification == EN_CHANGE && sender == Control(design::kText3))
+    else if (notification == EN_CHANGE && sender == Control(design::Id::Text3))
         Text3_Change();
-    else if (notification == EN_CHANGE && sender == Control(design::kText4))
+    else if (notification == EN_CHANGE && sender == Control(design::Id::Text4))
         Text4_Change();
 }
 
@@ -311,7 +313,7 @@ LRESULT Form1::OnControlColourStatic(HDC dc, HWND control)
 {
     const LRESULT background = DefWindowProcW(
         hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-    if (control == Control(design::kLabel1)) {
+    if (control == Control(design::Id::Label1)) {
         const design::Rgb colour = design::kPromptColour;
         SetTextColor(dc, RGB(colour.red, colour.green, colour.blue));
     }
@@ -329,7 +331,7 @@ void Form1::OnActivate(int state)
 void Form1::OnSetFocus()
 {
     const bool ours = lastFocus_ != nullptr && IsChild(hwnd_, lastFocus_);
-    SetFocus(ours ? lastFocus_ : Control(design::kText1));
+    SetFocus(ours ? lastFocus_ : Control(design::Id::Text1));
 }
 
 void Form1::OnDpiChanged(UINT dpi, const RECT& suggested)
@@ -343,38 +345,38 @@ void Form1::OnDpiChanged(UINT dpi, const RECT& suggested)
 void Form1::Command1_Click()
 {
     const std::optional<std::string> line = draw::AnalyseDraw(
-        Utf8(WindowText(Control(design::kText1))), Utf8(WindowText(Control(design::kText3))),
-        Utf8(WindowText(Control(design::kText4))));
+        Utf8(WindowText(Control(design::Id::Text1))), Utf8(WindowText(Control(design::Id::Text3))),
+        Utf8(WindowText(Control(design::Id::Text4))));
     if (!line) {
         ShowMessage(design::kNotice, 0);
-        SetFocus(Control(design::kText1));
+        SetFocus(Control(design::Id::Text1));
         return;
     }
-    Assign(Control(design::kText2), Utf16(*line));
+    Assign(Control(design::Id::Text2), Utf16(*line));
 }
 
 // Each assignment that changes a box runs its change handler at once, in this order.
 void Form1::Command2_Click()
 {
-    Assign(Control(design::kText1), {});
-    Assign(Control(design::kText2), {});
-    Assign(Control(design::kText3), {});
-    Assign(Control(design::kText4), {});
+    Assign(Control(design::Id::Text1), {});
+    Assign(Control(design::Id::Text2), {});
+    Assign(Control(design::Id::Text3), {});
+    Assign(Control(design::Id::Text4), {});
 }
 
 void Form1::Text1_Change()
 {
-    SetFocus(Control(design::kText3));
+    SetFocus(Control(design::Id::Text3));
 }
 
 void Form1::Text3_Change()
 {
-    SetFocus(Control(design::kText4));
+    SetFocus(Control(design::Id::Text4));
 }
 
 void Form1::Text4_Change()
 {
-    SetFocus(Control(design::kCommand1));
+    SetFocus(Control(design::Id::Command1));
 }
 
 void Form1::ShowMessage(std::string_view text, UINT icon) const
@@ -398,7 +400,7 @@ int RunForm1(HINSTANCE instance, int show)
     const ComApartment com;
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    const Form1 form(instance);
+    Form1 form(instance);
     if (form.Window() == nullptr)
         return 1;
     ShowWindow(form.Window(), show);

@@ -23,13 +23,10 @@ public:
 
     // Null when the window could not be made, or once it is closed.
     HWND Window() const { return hwnd_; }
-    HWND Control(const design::Control& control) const
-    {
-        return controls_[design::IndexOf(control)];
-    }
+    HWND Control(design::Id id) const { return controls_[design::IndexOf(id)]; }
 
     // One turn of the message loop: Tab, Shift+Tab, Enter, Escape and Space as in a dialog.
-    void Dispatch(MSG& message) const;
+    void Dispatch(MSG& message);
 
 private:
     struct FontDeleter {
@@ -57,7 +54,7 @@ private:
     void ReportError(const std::exception_ptr& error) const noexcept;
 
     HWND hwnd_ = nullptr;
-    std::array<HWND, design::kControls.size()> controls_{};
+    std::array<HWND, design::kControlCount> controls_{};
     std::array<FontHandle, design::kFontRoles> fonts_;
     HWND lastFocus_ = nullptr; // given back when the window is active again
 };
