@@ -127,14 +127,36 @@ std::wstring Utf16(std::string_view utf8)
     return text;
 }
 
+// By hand: WideCharToMultiByte writes U+FFFD for an unpaired surrogate only from Windows Vista on,
+// and other bytes before.
 std::string Utf8(std::wstring_view utf16)
 {
-    const int size = static_cast<int>(utf16.size());
-    std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size,
-                                                                  nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), static_cast<int>(text.size()),
-                        nullptr, nullptr);
+    std::string text;
+    text.reserve(utf16.size());
+    for (std::size_t at = 0; at < utf16.size(); ++at) {
+        char32_t code = utf16[at];
+        if (code >= 0xD800 && code <= 0xDFFF) {
+            const bool paired = code <= 0xDBFF && at + 1 < utf16.size() &&
+                                utf16[at + 1] >= 0xDC00 && utf16[at + 1] <= 0xDFFF;
+            code = paired ? 0x10000 + ((code - 0xD800) << 10) + (utf16[++at] - 0xDC00) : 0xFFFD;
+        }
+        const auto byte = [&text](char32_t value) { text += static_cast<char>(value); };
+        if (code < 0x80) {
+            byte(code);
+        } else if (code < 0x800) {
+            byte(0xC0 | (code >> 6));
+            byte(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            byte(0xE0 | (code >> 12));
+            byte(0x80 | ((code >> 6) & 0x3F));
+            byte(0x80 | (code & 0x3F));
+        } else {
+            byte(0xF0 | (code >> 18));
+            byte(0x80 | ((code >> 12) & 0x3F));
+            byte(0x80 | ((code >> 6) & 0x3F));
+            byte(0x80 | (code & 0x3F));
+        }
+    }
     return text;
 }
 

@@ -65,6 +65,6 @@ int RunForm1(HINSTANCE instance, int show);
 // A window's text, as WM_GETTEXT gives it.
 std::wstring WindowText(HWND window);
 
-// UTF-16 <-> UTF-8; an unpaired surrogate becomes U+FFFD.
+// UTF-8 -> UTF-16, and back, where an unpaired surrogate becomes U+FFFD on every Windows.
 std::wstring Utf16(std::string_view utf8);
 std::string Utf8(std::wstring_view utf16);
