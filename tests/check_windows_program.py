@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Checks a Windows program as the oldest Windows it is for would load it, without running it.
 
-- Its header: the processor, a stripped GUI program, and the oldest Windows in the subsystem and
-  operating system versions (a later one makes Windows XP refuse to start it).
+- Its header: the processor, a stripped GUI program, the oldest Windows in the subsystem and
+  operating system versions (a later one makes Windows XP refuse to start it), and the flags that
+  Windows and its security checkers read: address randomisation, data execution prevention,
+  terminal-server awareness, and for x64 the high-entropy addresses, for x86 no SEH handlers.
 - Its import table: every DLL!function must be on the list of what the oldest Windows exports.
   A function of later Windows has to be looked up at run time instead, or the program fails to
   start with "entry point not found"; and a DLL that is not Windows' own would have to be shipped.
@@ -17,8 +19,11 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-# Per processor: objdump's name of the format, the oldest Windows as NT major.minor.
-FORMATS = {"x86": ("pei-i386", "5.1"), "x64": ("pei-x86-64", "5.2")}
+# Per processor: objdump's name of the format, the oldest Windows as NT major.minor, and the
+# flags of the header's DllCharacteristics.
+SAFE = {"DYNAMIC_BASE", "NX_COMPAT", "TERMINAL_SERVICE_AWARE"}
+FORMATS = {"x86": ("pei-i386", "5.1", SAFE | {"NO_SEH"}),
+           "x64": ("pei-x86-64", "5.2", SAFE | {"HIGH_ENTROPY_VA"})}
 # The manifest elements of urn:schemas-microsoft-com:asm.v1 that Windows XP's loader knows; what
 # later Windows read stands in namespaces of their own, which XP passes over.
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
@@ -48,7 +53,7 @@ def exported(path, architecture):
 
 
 def header_faults(program, architecture, objdump):
-    file_format, oldest = FORMATS[architecture]
+    file_format, oldest, flags = FORMATS[architecture]
     headers = output(objdump, "-p", program)
     fields = dict(re.findall(r"^(\w+)\t+(\S+)", headers, re.MULTILINE))
     faults = []
@@ -62,6 +67,9 @@ def header_faults(program, architecture, objdump):
         version = f"{fields.get(f'Major{kind}Version')}.{fields.get(f'Minor{kind}Version')}"
         if version != oldest:
             faults.append(f"{kind} version {version}, not {oldest}")
+    declared = re.search(r"^DllCharacteristics\t+\w+\n((?:\t+\w+\n)*)", headers, re.MULTILINE)
+    faults += [f"no {flag} in the header" for flag in
+               sorted(flags - set(declared.group(1).split() if declared else []))]
     return faults, headers
 
 

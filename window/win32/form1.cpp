@@ -37,6 +37,20 @@ template <typename Function> Function LaterWindowsFunction(const wchar_t* module
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
 }
 
+// Windows Vista and later turn on data execution prevention for the program from the flag in its
+// header; a 32-bit Windows XP SP3 does so only when the program asks. A 64-bit program always has
+// it.
+void AskForDataExecutionPrevention()
+{
+    if constexpr (sizeof(void*) == 4) {
+        using SetPolicyFunction = BOOL(WINAPI*)(DWORD);
+        constexpr DWORD kEnable = 1; // PROCESS_DEP_ENABLE, from XP SP3's headers
+        if (const auto setPolicy =
+                LaterWindowsFunction<SetPolicyFunction>(L"kernel32.dll", "SetProcessDEPPolicy"))
+            setPolicy(kEnable);
+    }
+}
+
 UINT DpiOf(HWND window)
 {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -419,6 +433,7 @@ void Form1::ReportError(const std::exception_ptr& error) const noexcept
 
 int RunForm1(HINSTANCE instance, int show)
 {
+    AskForDataExecutionPrevention();
     const ComApartment com;
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
