@@ -28,31 +28,47 @@ start_display() {
     rm -f "$fd_file"
 }
 
+# step WHAT COMMAND...: runs COMMAND quietly; when it fails, says what failed, with its output. The
+# output goes to a file, not a pipe, which the servers that Wine leaves running would hold open.
+step() {
+    local what="$1" log
+    shift
+    log="$(mktemp)"
+    if ! "$@" >"$log" 2>&1; then
+        echo "Preparing Wine failed at: $what ($*)" >&2
+        cat "$log" >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
+}
+
 # Makes the prefix once (seconds), maps SimSun, SimHei and the dialog font to the Noto CJK SC faces
 # as a Chinese Windows has them, sets the DPI, and starts a persistent wineserver for it.
 prepare_prefix() {
     local prefix="$1" dpi="${2:-96}"
+    local -x WINEPREFIX="$prefix"
     if [ ! -f "$prefix/system.reg" ]; then
-        WINEPREFIX="$prefix" "$wine" wineboot --init >/dev/null 2>&1
+        step "making the prefix $prefix" "$wine" wineboot --init
     fi
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
     local name face
     for name in 宋体 SimSun 新宋体 NSimSun 黑体 SimHei "MS Shell Dlg" "MS Shell Dlg 2"; do
         face="Noto Sans CJK SC"
         case "$name" in 宋体 | SimSun | 新宋体 | NSimSun) face="Noto Serif CJK SC" ;; esac
-        WINEPREFIX="$prefix" "$wine" reg add "$key" /v "$name" /d "$face" /f >/dev/null 2>&1
+        step "mapping the face $name" "$wine" reg add "$key" /v "$name" /d "$face" /f
     done
     # Wine's own symbol font draws the caption buttons; Debian installs it where Wine 8 does not
     # look.
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
-    WINEPREFIX="$prefix" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
-        /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    WINEPREFIX="$prefix" "$wineserver" -w
-    WINEPREFIX="$prefix" "$wineserver" -p
+    step "setting $dpi dots per inch" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+        /t REG_DWORD /d "$dpi" /f
+    step "waiting for the prefix's server to end" "$wineserver" -w
+    step "starting a persistent server" "$wineserver" -p
     prefixes+=("$prefix")
     # The first program of a new server starts Wine's own services, which takes seconds.
-    WINEPREFIX="$prefix" "$wine" wineboot >/dev/null 2>&1
+    step "starting Wine's services" "$wine" wineboot
 }
 
 prefixes=()
