@@ -45,9 +45,10 @@ DRAVIX_BUILD_PACKAGES=(
     g++ cmake make
     qt6-base-dev qt6-translations-l10n fonts-noto-cjk
 )
+# devscripts holds hardening-check.
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream dpkg-dev lintian
+    desktop-file-utils appstream dpkg-dev lintian devscripts
 )
 # What building Dravix for Windows and testing it under Wine needs: wine64 runs the 64-bit
 # programs, wine32 the 32-bit ones.
