@@ -12,6 +12,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
 # shellcheck source=lib/packages.sh
 source "$root/scripts/lib/packages.sh"
+# shellcheck source=lib/debian_root.sh
+source "$root/scripts/lib/debian_root.sh"
+pin_to_debian_12 "$root/scripts/package_windows.sh" "$@"
 install_missing_packages nsis git python3 unzip
 DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" "$@" >/dev/null
 

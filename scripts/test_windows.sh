@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-compiles Dravix and its tests for 64-bit and 32-bit Windows with mingw-w64
-# (scripts/build_windows.sh) and runs each build's whole suite under Wine on a private Xvfb display:
+# (scripts/build_windows.sh) and runs, on Debian 12 (elsewhere in a Debian 12 system that it makes
+# and keeps, so that the tests run on the very programs users get), each build's whole suite under Wine on a private Xvfb display:
 # the calculation's tests, the native window's scenarios, places and screen-reader names (at 96 and
 # at 144 dots per inch), the program through its own message loop, and the checks of the program's
 # file. The 32-bit programs run natively where the kernel runs 32-bit code and through
@@ -13,11 +14,14 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=lib/packages.sh
+source "$root/scripts/lib/packages.sh"
+# shellcheck source=lib/debian_root.sh
+source "$root/scripts/lib/debian_root.sh"
+pin_to_debian_12 "$root/scripts/test_windows.sh" "$@"
 build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
 DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" -DBUILD_TESTING=ON
 
-# shellcheck source=lib/packages.sh
-source "$root/scripts/lib/packages.sh"
 # shellcheck source=lib/wine.sh
 source "$root/scripts/lib/wine.sh"
 trap stop_wine EXIT
