@@ -5,10 +5,14 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
-DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" >/dev/null
 # shellcheck source=lib/packages.sh
 source "$root/scripts/lib/packages.sh"
+# shellcheck source=lib/debian_root.sh
+source "$root/scripts/lib/debian_root.sh"
+# Under Debian 12's Wine, as the suite runs.
+pin_to_debian_12 "$root/scripts/screenshot_windows.sh" "$@"
+build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
+DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" >/dev/null
 install_missing_packages xdotool imagemagick
 # shellcheck source=lib/wine.sh
 source "$root/scripts/lib/wine.sh"
