@@ -1,7 +1,6 @@
 // GoogleTest's settings for the Windows builds, found before its own (empty) ones. GCC 12's win32
-// thread model, which keeps the programs' imports to what Windows XP has, has no std::mutex, on
-// which GoogleTest 1.12 builds the Notification of its own thread tests: this one waits on an
-// event of Windows' instead.
+// thread model (see mingw-w64.cmake) has no std::mutex, on which GoogleTest 1.12 builds the
+// Notification of its own thread tests: this one waits on an event of Windows' instead.
 #pragma once
 
 #ifndef NOMINMAX
