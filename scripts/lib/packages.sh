@@ -50,6 +50,9 @@ DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
     desktop-file-utils appstream dpkg-dev lintian devscripts
 )
+# What the sanitizer and fuzzing builds need: clang and its runtimes (of clang 14 on Debian 12, 19
+# on Debian 13; the package names the release's own).
+DRAVIX_CLANG_PACKAGES=(clang libclang-rt-dev)
 # What building Dravix for Windows and testing it under Wine needs: wine64 runs the 64-bit
 # programs, wine32 the 32-bit ones.
 DRAVIX_WINDOWS_PACKAGES=(
