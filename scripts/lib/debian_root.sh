@@ -16,7 +16,7 @@ make_debian_root() {
     if [ -x "$folder/usr/bin/apt-get" ]; then
         return 0
     fi
-    install_missing_packages mmdebstrap
+    install_missing_packages mmdebstrap mount
     echo "Making a Debian $suite system in $folder"
     rm -rf "$folder.new"
     mkdir -p "$(dirname "$folder")"
@@ -29,6 +29,7 @@ in_debian_root() {
     local folder="$1" project bind
     shift
     project="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+    install_missing_packages mount
     cp /etc/resolv.conf "$folder/etc/resolv.conf"
     for bind in "$project" "${debian_root_binds[@]}"; do
         mkdir -p "$bind" "$folder$bind"
