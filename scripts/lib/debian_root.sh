@@ -37,6 +37,8 @@ in_debian_root() {
     unshare --mount --propagation private bash -euc '
         folder="$1"
         shift
+        # Its root a mount point of its own, as the tools that make such systems ask.
+        mount --bind "$folder" "$folder"
         mount --rbind /dev "$folder/dev"
         mount -t proc proc "$folder/proc"
         mount --rbind /sys "$folder/sys"
