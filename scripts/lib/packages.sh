@@ -48,7 +48,7 @@ DRAVIX_BUILD_PACKAGES=(
 # devscripts holds hardening-check.
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
-    desktop-file-utils appstream dpkg-dev lintian devscripts
+    desktop-file-utils appstream dpkg-dev lintian devscripts python3
 )
 # What the sanitizer and fuzzing builds need: clang and its runtimes (of clang 14 on Debian 12, 19
 # on Debian 13; the package names the release's own).
@@ -56,7 +56,7 @@ DRAVIX_CLANG_PACKAGES=(clang libclang-rt-dev)
 # What building Dravix for Windows and testing it under Wine needs: wine64 runs the 64-bit
 # programs, wine32 the 32-bit ones.
 DRAVIX_WINDOWS_PACKAGES=(
-    cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest
+    cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest python3
     wine64 wine32:i386 fonts-wine
     xvfb xauth xdotool
     fonts-noto-cjk
