@@ -20,7 +20,7 @@ make_debian_root() {
     echo "Making a Debian $suite system in $folder"
     rm -rf "$folder.new"
     mkdir -p "$(dirname "$folder")"
-    mmdebstrap --quiet --variant=apt --include=ca-certificates "$suite" "$folder.new" \
+    mmdebstrap --quiet --variant=apt --include=ca-certificates,mount "$suite" "$folder.new" \
         "${DRAVIX_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
     mv "$folder.new" "$folder"
 }
@@ -47,7 +47,13 @@ in_debian_root() {
             shift
         done
         shift
-        exec chroot "$folder" "$@"
+        # Into it as the root of the mount namespace rather than by chroot, within which no user
+        # namespace can be made, as the 32-bit Windows tests make one for qemu.
+        cd "$folder"
+        pivot_root . .
+        umount -l .
+        cd /
+        exec "$@"
     ' bash "$folder" "$project" "${debian_root_binds[@]}" -- \
         env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 ${CI:+CI="$CI"} "$@"
 }
