@@ -2,8 +2,8 @@
 # Builds the Windows programs and their start-up probes, checks that each program is at most
 # 400 KiB, then measures each Dravix's start-up and memory under Wine against the least Chinese
 # Win32 window of its own kind (bench/win32_startup.py): the 64-bit one, then the 32-bit one where
-# this machine runs 32-bit programs (see find_x86_runner in scripts/lib/wine.sh). Arguments: the
-# number of runs (15 unless given).
+# this machine runs 32-bit programs natively (see find_x86_runner in scripts/lib/wine.sh).
+# Arguments: the number of runs (15 unless given).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,10 +26,10 @@ source "$root/scripts/lib/wine.sh"
 start_wine "$build/wine"
 echo "== 64-bit"
 WINE="$wine" python3 "$root/bench/win32_startup.py" "$build" "${1:-15}" || status=1
-if find_x86_runner; then
+# Under qemu the times would be qemu's, not the program's.
+if find_x86_runner && [ "${#x86_runner[@]}" -eq 0 ]; then
     echo "== 32-bit, run $x86_how"
-    "${x86_runner[@]}" env WINE="$wine32" python3 "$root/bench/win32_startup.py" "$build-x86" \
-        "${1:-15}" || status=1
+    WINE="$wine32" python3 "$root/bench/win32_startup.py" "$build-x86" "${1:-15}" || status=1
 else
     echo "== 32-bit: not measured, since this machine runs 32-bit programs $x86_how"
 fi
