@@ -86,7 +86,9 @@ installed() {
 }
 
 rm -rf "$WINEPREFIX"
-"$wine" wineboot --init >/dev/null 2>&1 && settle
+# Made where 32-bit programs run, or the prefix lacks Wine's 32-bit side and no 32-bit program
+# starts in it.
+"$@" "$wine" wineboot --init >/dev/null 2>&1 && settle
 snapshot "$work/before"
 
 # Into a folder of the user's choosing, then away again; a file of the user's own stays, and so
