@@ -1,16 +1,14 @@
 #!/usr/bin/env bash
-# Cross-compiles Dravix and its tests for 64-bit and 32-bit Windows with mingw-w64
-# (scripts/build_windows.sh) and runs, on Debian 12 (elsewhere in a Debian 12 system that it makes
-# and keeps, so that the tests run on the very programs users get), each build's whole suite under Wine on a private Xvfb display:
-# the calculation's tests, the native window's scenarios, places and screen-reader names (at 96 and
-# at 144 dots per inch), the program through its own message loop, and the checks of the program's
-# file. The 32-bit programs run natively where the kernel runs 32-bit code and through
-# qemu-user-static where it does not (scripts/lib/wine.sh says which); a machine that can do
-# neither is told why, and of the 32-bit build only the checks of the program's file run. Then the
-# downloads (scripts/package_windows.sh): installed, started and uninstalled in a fresh prefix, the
-# zips opened and their programs started, and all built once more from a fresh clone elsewhere to
-# the same bytes. The build folders are build-windows/ and build-windows-x86/ unless
-# DRAVIX_BUILD_DIR names another for the first (and with -x86 after it, the second).
+# Cross-compiles Dravix and its tests for 64-bit and 32-bit Windows (scripts/build_windows.sh) and
+# runs each build's whole suite under Wine on a private Xvfb display, in Debian 12 (elsewhere in a
+# Debian 12 system that it makes and keeps, so that the tests run on the very programs users get):
+# the calculation's tests, the window's tables at 96 and at 144 dots per inch, the program through
+# its own message loop, and the checks of the program's file. The 32-bit programs run as
+# scripts/lib/wine.sh finds this machine can run them; where it cannot, only their file checks run.
+# Then the downloads (scripts/package_windows.sh): installed, started and uninstalled in a fresh
+# prefix, the zips' programs started, and all built once more from a fresh clone to the same
+# bytes. The build folders are build-windows/ and build-windows-x86/ unless DRAVIX_BUILD_DIR names
+# another for the first (and with -x86 after it, the second).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,11 +32,9 @@ x86_runs=yes
 find_x86_runner || x86_runs=
 echo "== The 32-bit programs, run $x86_how"
 if [ -n "$x86_runs" ]; then
-    # The suite's Wine runs in qemu's namespace too, where only the 32-bit programs go through
-    # qemu. There the window's test takes minutes, and a 32-bit process that has answered or asked
+    # Under qemu the window's test takes minutes, and a 32-bit process that has answered or asked
     # a screen reader in another process may crash once it has ended, after its exit code is
-    # given (qemu's doing: natively, and under qemu before such a call, it ends cleanly); a test
-    # that fails so gets a second run.
+    # given (qemu's doing: natively it ends cleanly); a test that fails so gets a second run.
     cmake "$build-x86" -UDRAVIX_WINE >/dev/null
     suite=("$build-x86" 600)
     [ "${#x86_runner[@]}" -eq 0 ] || suite=("$build-x86" 3600 --repeat until-pass:2)
