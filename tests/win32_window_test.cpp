@@ -250,7 +250,7 @@ TEST(Win32Window, LooksAsDesigned)
     EXPECT_EQ(Utf8(L"\xDC00"
                    L"2"),
               "\uFFFD2");
-    EXPECT_EQ(Utf8(L"\xD800\xD83D\xDE00\u00E9\u4E2D"), "\uFFFD\U0001F600\u00E9\u4E2D");
+    EXPECT_EQ(Utf8(L"\xD800\u00E9\uFF11\xD83D\xDE00"), "\uFFFD\u00E9\uFF11\U0001F600");
 }
 
 // A Form1 takes its window with it, and a box's object that a screen reader still holds then
