@@ -71,9 +71,8 @@ pin_to_debian_12() {
     if [ -n "${DRAVIX_BUILD_DIR:-}" ]; then
         debian_root_binds+=("$(dirname "$DRAVIX_BUILD_DIR")")
     fi
-    local status=0
     in_debian_root "$folder" ${DRAVIX_BUILD_DIR:+DRAVIX_BUILD_DIR="$DRAVIX_BUILD_DIR"} \
         ${DRAVIX_X86_THROUGH_QEMU:+DRAVIX_X86_THROUGH_QEMU="$DRAVIX_X86_THROUGH_QEMU"} \
-        bash "$@" || status=$?
-    exit "$status"
+        bash "$@"
+    exit
 }
