@@ -118,19 +118,20 @@ template <typename Window> void RunAll()
 }
 
 // Form1 and its controls as a person sees them at 96 dots per inch (left, top, width and height in
-// pixels) and as a screen reader names them.
+// pixels) and as a screen reader names and describes them.
 enum class Role { Window, Label, Text, Button };
 struct Part {
     std::string name;
     std::array<int, 4> place;
     std::string spoken;
     Role role;
+    std::string described = {};
 };
 // clang-format off
 inline const Part kParts[] = {
     {"Form1", {0, 0, 385, 199}, "Dravix", Role::Window},
     {"Label1", {64, 24, 121, 17}, "请输入3D号码：", Role::Label},
-    {"Text1", {192, 16, 25, 25}, "第一个号码", Role::Text},
+    {"Text1", {192, 16, 25, 25}, "第一个号码", Role::Text, "请输入3D号码："},
     {"Text3", {224, 16, 25, 25}, "第二个号码", Role::Text},
     {"Text4", {256, 16, 25, 25}, "第三个号码", Role::Text},
     {"Text2", {8, 96, 369, 41}, "计算结果", Role::Text},
@@ -150,14 +151,15 @@ template <typename Window> void CheckPlaces(Window& w, double scale)
     }
 }
 
-// Every part's name and role, as a screen reader asks them: Spoken gives the name and the
-// toolkit's role heard of a part, Role the toolkit's role for the part.
+// Every part's name, role and description, as a screen reader asks them: Spoken gives the name,
+// the toolkit's role and the description heard of a part, Role the toolkit's role for the part.
 template <typename Reader> void CheckSpoken(Reader& reader)
 {
     for (const Part& part : kParts) {
-        const auto [name, role] = reader.Spoken(part.name);
+        const auto [name, role, description] = reader.Spoken(part.name);
         EXPECT_EQ(name, part.spoken) << part.name;
         EXPECT_EQ(role, reader.Role(part)) << part.name;
+        EXPECT_EQ(description, part.described) << part.name;
     }
 }
 

@@ -48,8 +48,8 @@ enum class Kind { Label, TextBox, Button };
 // The controls keep the names of the window's first design, which do not follow the screen: Text1,
 // Text3 and Text4 are the three number boxes, left to right; Text2, between them here, is the
 // report box, below them on the screen; Command1 is "计算" and Command2 "清空". In creation order:
-// the prompt first, so that it labels Text1 for a screen reader, then the tab order. A control is
-// known by its Id, which is its place in kControls.
+// the prompt first, as it is read, then the tab order. A control is known by its Id, which is its
+// place in kControls.
 enum class Id : std::size_t { Label1, Text1, Command1, Command2, Text2, Text3, Text4 };
 inline constexpr std::size_t kControlCount = 7;
 
@@ -62,12 +62,17 @@ struct Control {
     // A box's name for a screen reader; the label and the buttons are named by their caption.
     std::string_view accessibleName;
     FontRole font;
+    // Said after a box's name: the first box is what the prompt asks for. The prompt is no label of
+    // the box, which a screen reader would say instead of the box's own name.
+    std::string_view accessibleDescription = {};
 };
+
+inline constexpr std::string_view kPrompt = "请输入3D号码：";
 
 // clang-format off
 inline constexpr std::array<Control, kControlCount> kControls = {{
-    {Id::Label1,   "Label1",   Kind::Label,   {960, 360, 1815, 255},  "请输入3D号码：", "",           kPromptFont},
-    {Id::Text1,    "Text1",    Kind::TextBox, {2880, 240, 375, 375},  "",              "第一个号码", kNumberFont},
+    {Id::Label1,   "Label1",   Kind::Label,   {960, 360, 1815, 255},  kPrompt,         "",           kPromptFont},
+    {Id::Text1,    "Text1",    Kind::TextBox, {2880, 240, 375, 375},  "",              "第一个号码", kNumberFont, kPrompt},
     {Id::Command1, "Command1", Kind::Button,  {1320, 840, 975, 375},  "计算",          "",           kDefaultFont},
     {Id::Command2, "Command2", Kind::Button,  {3240, 840, 975, 375},  "清空",          "",           kDefaultFont},
     {Id::Text2,    "Text2",    Kind::TextBox, {120, 1440, 5535, 615}, "",              "计算结果",   kDefaultFont},

@@ -45,10 +45,12 @@ DRAVIX_BUILD_PACKAGES=(
     g++ cmake make
     qt6-base-dev qt6-translations-l10n fonts-noto-cjk
 )
-# devscripts holds hardening-check.
+# devscripts holds hardening-check. The screen reader's test runs Orca on a desktop of its own: an
+# X server, a window manager, a D-Bus session with the AT-SPI bus, and keys and a clipboard.
 DRAVIX_TEST_PACKAGES=(
     libgtest-dev libbenchmark-dev
     desktop-file-utils appstream dpkg-dev lintian devscripts python3
+    orca at-spi2-core dbus-daemon xvfb openbox xdotool xclip
 )
 # What the sanitizer and fuzzing builds need: clang and its runtimes (of clang 14 on Debian 12, 19
 # on Debian 13; the package names the release's own).

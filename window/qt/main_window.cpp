@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "box_accessible.h"
 #include "dravix_version.h"
 #include "draw_analysis.h"
 #include "form_design.h"
@@ -91,10 +92,23 @@ QIcon ProgramIcon()
     return icon;
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+// Qt before 6.8 has no announcement, and it tells a screen reader a changed name or description
+// without the new text, so Orca speaks neither. It speaks a notification as it is shown: the report
+// line goes out as one, a child of Form1 of no size, never drawn, shown anew for each line.
+const QString kReportNotice = QStringLiteral("ReportNotice");
+#endif
+
 // Form1 is the application's main window; to a screen reader it is a window (a frame), not the
-// filler that a plain widget would be.
+// filler that a plain widget would be. Its text boxes answer with their whole text.
 QAccessibleInterface* AccessibleForm1(const QString& className, QObject* object)
 {
+    if (className == QLatin1String("QLineEdit"))
+        return new BoxAccessible(static_cast<QLineEdit*>(object));
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    if (className == QLatin1String("QWidget") && object->objectName() == kReportNotice)
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
+#endif
     if (className != QLatin1String("Form1") || !object->isWidgetType())
         return nullptr;
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
@@ -151,6 +165,7 @@ QLineEdit* TextBox(QWidget* parent, design::Id id)
     const design::Control& control = design::ControlOf(id);
     auto* box = Place(new QLineEdit(parent), control);
     box->setAccessibleName(Text(control.accessibleName));
+    box->setAccessibleDescription(Text(control.accessibleDescription));
     // Qt's default cap is 32767 characters; a pasted text is kept whole instead.
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setValidator(new SingleLine(box));
@@ -170,6 +185,9 @@ QPushButton* Button(QWidget* parent, design::Id id)
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, std::string_view text)
 {
     QMessageBox box(icon, Text(design::kTitle), Text(text), QMessageBox::NoButton, parent);
+    // Orca 48 reads a box's title, description and button, and not its text, which Qt 6.8 makes
+    // selectable.
+    box.setAccessibleDescription(Text(text));
     box.addButton(Text(design::kOk), QMessageBox::AcceptRole);
     box.exec();
     // Take the keyboard back from the closed box even where no window manager hands it back.
@@ -201,7 +219,12 @@ Form1::Form1(QWidget* parent)
     for (const design::Control& control : design::kControls)
         findChild<QWidget*>(Text(control.name))->setFont(fonts[control.font]);
 
-    Label1->setBuddy(Text1);
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    auto* notice = new QWidget(this);
+    notice->setObjectName(kReportNotice);
+    notice->setGeometry(0, 0, 0, 0);
+    notice->hide();
+#endif
     QPalette red = Label1->palette();
     const design::Rgb colour = design::kPromptColour;
     red.setColor(QPalette::WindowText, QColor(colour.red, colour.green, colour.blue));
@@ -241,6 +264,7 @@ void Form1::Command1_Click()
     Text2->setText(QString::fromStdString(*line));
     // The line is read from its first label, however long it is.
     Text2->setCursorPosition(0);
+    Announce(Text2->text());
 }
 
 // Assignments, not edits: each box's text is replaced and its undo history dropped, so a pasted
@@ -251,6 +275,22 @@ void Form1::Command2_Click()
     Text2->setText(QString());
     Text3->setText(QString());
     Text4->setText(QString());
+}
+
+// A screen reader follows the focus, which stays on Command1, and says nothing of a change in a box
+// without it; so the report line is handed to it as well, to be said after what it is saying.
+void Form1::Announce(const QString& line)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent announcement(Text2, line);
+    announcement.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+    QAccessible::updateAccessibility(&announcement);
+#else
+    auto* notice = findChild<QWidget*>(kReportNotice);
+    notice->hide();
+    notice->setAccessibleName(line);
+    notice->show();
+#endif
 }
 
 void Form1::Text1_Change()

@@ -23,6 +23,7 @@ private:
     void Text1_Change();
     void Text3_Change();
     void Text4_Change();
+    void Announce(const QString& line);
 
     template <typename Sender, typename Signal>
     void ConnectHandler(Sender* sender, Signal signal, void (Form1::*handler)());
