@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -179,22 +180,58 @@ private:
     int polls_ = 0;
 };
 
-// The name and role that a screen reader hears of an object, which it then lets go.
-std::pair<std::string, LONG> Heard(IAccessible* object)
+using Hearing = std::tuple<std::string, LONG, std::string>;
+
+// The name, role and description that a screen reader hears of an object, which it then lets go.
+Hearing Heard(IAccessible* object)
 {
     if (object == nullptr)
-        return {"no object", 0};
+        return {"no object", 0, ""};
     VARIANT self = {};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
+    const auto text = [](BSTR said) {
+        const std::string text = said == nullptr ? "" : Utf8(said);
+        SysFreeString(said);
+        return text;
+    };
+    BSTR name = nullptr, description = nullptr;
     VARIANT role = {};
     object->get_accName(self, &name);
     object->get_accRole(self, &role);
+    object->get_accDescription(self, &description);
     object->Release();
-    const std::string text = name == nullptr ? "" : Utf8(name);
-    SysFreeString(name);
-    return {text, role.lVal};
+    return {text(name), role.lVal, text(description)};
+}
+
+constexpr DWORD kLiveRegionChanged = 0x8019;
+// The window whose client area last told of a live region's change; a WinEvent callback has no data
+// of its own.
+HWND liveRegionChanged = nullptr;
+void CALLBACK SeeLiveRegionChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                  DWORD)
+{
+    if (object == OBJID_CLIENT && child == CHILDID_SELF)
+        liveRegionChanged = window;
+}
+
+// A box's text as a screen reader reads it.
+std::string ValueOf(HWND box)
+{
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(box, OBJID_CLIENT, IID_IAccessible,
+                               reinterpret_cast<void**>(&object));
+    if (object == nullptr)
+        return "no object";
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR value = nullptr;
+    object->get_accValue(self, &value);
+    object->Release();
+    const std::string text = value == nullptr ? "" : Utf8(value);
+    SysFreeString(value);
+    return text;
 }
 
 // What a screen reader in another process hears of the program's window, asked of each part's
@@ -202,7 +239,7 @@ std::pair<std::string, LONG> Heard(IAccessible* object)
 class Reader {
 public:
     explicit Reader(HWND form) : form_(form) {}
-    std::pair<std::string, LONG> Spoken(const std::string& name) const
+    Hearing Spoken(const std::string& name) const
     {
         return Heard(Ask(AccessibleObjectFromWindow, name));
     }
@@ -210,18 +247,22 @@ public:
     // of the standard object for its window.
     LONG Role(const scenarios::Part& part) const
     {
-        return Heard(Ask(CreateStdAccessibleObject, part.name)).second;
+        return std::get<1>(Heard(Ask(CreateStdAccessibleObject, part.name)));
+    }
+    // The controls stand in the design's order, the tab order, from the top.
+    HWND Part(const std::string& name) const
+    {
+        HWND part = name == "Form1" ? form_ : GetWindow(form_, GW_CHILD);
+        for (std::size_t at = name == "Form1" ? 0 : design::IndexOf(Named(name)); at > 0; --at)
+            part = GetWindow(part, GW_HWNDNEXT);
+        return part;
     }
 
 private:
     template <typename Source> IAccessible* Ask(Source source, const std::string& name) const
     {
-        // The controls stand in the design's order, the tab order, from the top.
-        HWND part = name == "Form1" ? form_ : GetWindow(form_, GW_CHILD);
-        for (std::size_t at = name == "Form1" ? 0 : design::IndexOf(Named(name)); at > 0; --at)
-            part = GetWindow(part, GW_HWNDNEXT);
         IAccessible* object = nullptr;
-        source(part, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
+        source(Part(name), OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
         return object;
     }
 
@@ -268,7 +309,7 @@ TEST(Win32Window, RunsAsAProgram)
                                    reinterpret_cast<void**>(&held));
     }
     EXPECT_FALSE(IsWindow(gone));
-    EXPECT_EQ(Heard(held), (std::pair<std::string, LONG>{"", ROLE_SYSTEM_TEXT}));
+    EXPECT_EQ(Heard(held), (Hearing{"", ROLE_SYSTEM_TEXT, ""}));
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
@@ -281,6 +322,27 @@ TEST(Win32Window, RunsAsAProgram)
     EXPECT_TRUE(IsWindowVisible(form));
     Reader reader(form);
     scenarios::CheckSpoken(reader);
+
+    // After Calculate, a screen reader hears of the change of the report box, a live region, and
+    // reads the whole new line from it.
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, SeeLiveRegionChange,
+                        program.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+    for (const auto& [box, digit] : {std::pair{"Text1", L"1"}, {"Text3", L"2"}, {"Text4", L"3"}})
+        SendMessageW(reader.Part(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(digit));
+    const HWND calculate = reader.Part("Command1");
+    PostMessageW(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(calculate), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(calculate));
+    for (const DWORD start = GetTickCount();
+         liveRegionChanged == nullptr && GetTickCount() - start < kPatience;
+         MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT)) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    UnhookWinEvent(hook);
+    EXPECT_EQ(liveRegionChanged, reader.Part("Text2"));
+    EXPECT_EQ(ValueOf(reader.Part("Text2")), scenarios::kLine123);
     PostMessageW(form, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     if (WaitForSingleObject(program.hProcess, kPatience) != WAIT_OBJECT_0)

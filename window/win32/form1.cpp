@@ -294,6 +294,8 @@ bool Form1::OnCreate()
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);
             NameForScreenReaders(child, control);
         }
+        if (control.id == design::Id::Text2)
+            MakeLiveRegion(child);
     }
     const UINT dpi = DpiOf(hwnd_);
     LayOut(dpi);
@@ -388,7 +390,11 @@ void Form1::Command1_Click()
         SetFocus(Control(design::Id::Text1));
         return;
     }
-    Assign(Control(design::Id::Text2), Utf16(*line));
+    const std::wstring report = Utf16(*line);
+    Assign(Control(design::Id::Text2), report);
+    // A screen reader follows the focus, which stays on Command1; the line is handed to it too,
+    // the same line again as well.
+    AnnounceChange(Control(design::Id::Text2), report);
 }
 
 // Each assignment that changes a box runs its change handler at once, in this order.

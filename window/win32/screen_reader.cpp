@@ -17,13 +17,22 @@ struct ComRelease {
 };
 using StandardObject = std::unique_ptr<IAccessible, ComRelease>;
 
-// A box's object as a screen reader receives it: the standard one in every respect but the name.
-// The reader owns it by its reference count, and may keep it after the box is gone; it then
-// answers the name as the standard object does.
+HRESULT Answer(const std::wstring& text, BSTR* answer)
+{
+    if (answer == nullptr)
+        return E_POINTER;
+    *answer = SysAllocString(text.c_str());
+    return *answer == nullptr ? E_OUTOFMEMORY : S_OK;
+}
+
+// A box's object as a screen reader receives it: the standard one in every respect but the name
+// and the description. The reader owns it by its reference count, and may keep it after the box is
+// gone; it then answers them as the standard object does.
 class NamedBox final : public IAccessible, public IOleWindow {
 public:
-    NamedBox(HWND box, std::wstring name, StandardObject standard)
-        : box_(box), name_(std::move(name)), standard_(std::move(standard))
+    NamedBox(HWND box, std::wstring name, std::wstring description, StandardObject standard)
+        : box_(box), name_(std::move(name)), description_(std::move(description)),
+          standard_(std::move(standard))
     {
     }
 
@@ -54,12 +63,15 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF || !IsWindow(box_))
+        if (!IsSelf(child))
             return standard_->get_accName(child, name);
-        if (name == nullptr)
-            return E_POINTER;
-        *name = SysAllocString(name_.c_str());
-        return *name == nullptr ? E_OUTOFMEMORY : S_OK;
+        return Answer(name_, name);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
+    {
+        if (!IsSelf(child) || description_.empty())
+            return standard_->get_accDescription(child, text);
+        return Answer(description_, text);
     }
 
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
@@ -106,10 +118,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
     {
         return standard_->get_accValue(child, value);
-    }
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
-    {
-        return standard_->get_accDescription(child, text);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
@@ -176,8 +184,14 @@ public:
 private:
     ~NamedBox() = default;
 
+    bool IsSelf(const VARIANT& child) const
+    {
+        return child.vt == VT_I4 && child.lVal == CHILDID_SELF && IsWindow(box_);
+    }
+
     const HWND box_;
     const std::wstring name_;
+    const std::wstring description_;
     const StandardObject standard_;
     LONG references_ = 1;
 };
@@ -190,10 +204,10 @@ LRESULT AnswerWithName(HWND box, WPARAM flags, const design::Control& control)
                                          reinterpret_cast<void**>(&created))))
         return 0;
     StandardObject standard(created);
-    std::wstring name = Utf16(control.accessibleName);
     // A COM object is owned by its reference count, which Release ends.
     const std::unique_ptr<NamedBox, ComRelease> named(
-        new (std::nothrow) NamedBox(box, std::move(name), std::move(standard)));
+        new (std::nothrow) NamedBox(box, Utf16(control.accessibleName),
+                                    Utf16(control.accessibleDescription), std::move(standard)));
     if (!named)
         return 0;
     const LRESULT answer =
@@ -219,7 +233,90 @@ LRESULT CALLBACK AnswerScreenReader(HWND box, UINT message, WPARAM wParam, LPARA
     return DefSubclassProc(box, message, wParam, lParam);
 }
 
+// UI Automation's LiveSetting property and its Polite value, and the event of a live region's
+// change, declared only in headers newer than the oldest Windows the program is for.
+constexpr GUID kLiveSetting = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr long kPolite = 1;
+constexpr DWORD kLiveRegionChanged = 0x8019;
+
+// Windows' Dynamic Annotation, which Windows XP has too; null where it is missing, as under Wine.
+std::unique_ptr<IAccPropServices, ComRelease> Annotations()
+{
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IAccPropServices, reinterpret_cast<void**>(&services))))
+        services = nullptr;
+    return std::unique_ptr<IAccPropServices, ComRelease>(services);
+}
+
+// The annotation outlives the box in the system's table unless it is taken back.
+LRESULT CALLBACK ForgetLiveRegion(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR)
+{
+    if (message == WM_NCDESTROY) {
+        if (const auto services = Annotations())
+            services->ClearHwndProps(box, OBJID_CLIENT, CHILDID_SELF, &kLiveSetting, 1);
+        RemoveWindowSubclass(box, ForgetLiveRegion, 0);
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
+
+struct BstrFree {
+    void operator()(BSTR text) const { SysFreeString(text); }
+};
+using Bstr = std::unique_ptr<OLECHAR, BstrFree>;
+
+// The text as a UI Automation notification, on Windows 10 1709 and later: a screen reader says it
+// when it can, the newest of several. UI Automation's library is loaded from the system's folder
+// only, and stays: it keeps state for the process's lifetime.
+void Notify(HWND box, const std::wstring& text)
+{
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    const std::wstring library = std::wstring(folder, length) + L"\\uiautomationcore.dll";
+    HMODULE core = GetModuleHandleW(library.c_str());
+    if (core == nullptr && (core = LoadLibraryW(library.c_str())) == nullptr)
+        return;
+    // The provider is an IRawElementProviderSimple, which the program only passes on.
+    using HostProvider = HRESULT(WINAPI*)(HWND, IUnknown**);
+    using RaiseNotification = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
+    const auto hostProvider = reinterpret_cast<HostProvider>(
+        reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaHostProviderFromHwnd")));
+    const auto raise = reinterpret_cast<RaiseNotification>(
+        reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaRaiseNotificationEvent")));
+    IUnknown* created = nullptr;
+    if (hostProvider == nullptr || raise == nullptr || FAILED(hostProvider(box, &created)))
+        return;
+    const std::unique_ptr<IUnknown, ComRelease> provider(created);
+    constexpr int kActionCompleted = 2, kMostRecent = 3;
+    const Bstr said(SysAllocString(text.c_str())), activity(SysAllocString(L"Dravix.Report"));
+    if (said && activity)
+        raise(provider.get(), kActionCompleted, kMostRecent, said.get(), activity.get());
+}
+
 } // namespace
+
+void MakeLiveRegion(HWND box)
+{
+    const auto services = Annotations();
+    if (!services)
+        return;
+    VARIANT polite;
+    VariantInit(&polite);
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    if (SUCCEEDED(services->SetHwndProp(box, OBJID_CLIENT, CHILDID_SELF, kLiveSetting, polite)))
+        SetWindowSubclass(box, ForgetLiveRegion, 0, 0);
+}
+
+void AnnounceChange(HWND box, const std::wstring& text)
+{
+    NotifyWinEvent(kLiveRegionChanged, box, OBJID_CLIENT, CHILDID_SELF);
+    Notify(box, text);
+}
 
 void NameForScreenReaders(HWND box, const design::Control& control)
 {

@@ -9,9 +9,17 @@
 
 #include <windows.h>
 
-// Names the box for a screen reader by the control's accessibleName; its role, value, state, place
-// and focus stay the standard EDIT's.
+// Names and describes the box for a screen reader by the control's accessibleName and
+// accessibleDescription; its role, value, state, place and focus stay the standard EDIT's.
 void NameForScreenReaders(HWND box, const design::Control& control);
+
+// Makes the box a polite live region: a screen reader says its new text when told of the change,
+// after what it is saying, though the focus is elsewhere.
+void MakeLiveRegion(HWND box);
+
+// Tells a screen reader that the live region's text is new, as a live region's change and, on
+// Windows 10 1709 and later, as a UI Automation notification of the text.
+void AnnounceChange(HWND box, const std::wstring& text);
 
 // COM on this thread for as long as it lives: the thread that owns the window answers a reader in
 // another process through it.
