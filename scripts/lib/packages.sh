@@ -29,9 +29,11 @@ install_missing_packages() {
             "${sudo[@]}" dpkg --add-architecture "$architecture"
         fi
     done
-    if ! { "${sudo[@]}" apt-get update -qq &&
-        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    # An index that fails to download (a mirror in the middle of a sync) fails only an install
+    # that needed it: the update's errors are shown then, with the install's.
+    "${sudo[@]}" apt-get update -qq >"$log" 2>&1 || true
+    if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+        --no-install-recommends "${missing[@]}" >>"$log" 2>&1; then
         cat "$log" >&2
         rm -f "$log"
         echo "Installing ${missing[*]} failed." >&2
