@@ -45,6 +45,8 @@ inline const std::vector<Scenario>& All()
         {"Backspace in an empty box is no change, Tab goes round in tab index order",
          "\b\t<Command1>\t<Command2>\t<Text2>\t<Text3>\t<Text4>\t", "Text1"},
         {"three digits and Enter", "123\r", "Command1", {"1", kLine123, "2", "3"}},
+        {"Tab back into a box selects its text, which the next key replaces", "5\t\t7", "Text3",
+         {"7", "", "", ""}},
         {"three digits and Space", "987 ", "Command1",
          {"9", "合值：24 和尾：4 跨度：2 两码合：765 两码差：121 两码积：236", "8", "7"}},
         {"Enter and Escape in a box press nothing, typing in the report box moves nothing",
