@@ -6,8 +6,8 @@
 # its own message loop, and the checks of the program's file. The 32-bit programs run as
 # scripts/lib/wine.sh finds this machine can run them; where it cannot, only their file checks run.
 # Then the downloads (scripts/package_windows.sh): installed, started and uninstalled in a fresh
-# prefix, the zips' programs started, and all built once more from a fresh clone to the same
-# bytes. The build folders are build-windows/ and build-windows-x86/ unless DRAVIX_BUILD_DIR names
+# prefix, the zips' programs started, and all built once more from the same sources, uncommitted
+# changes too, in a checkout elsewhere, to the same bytes. The build folders are build-windows/ and build-windows-x86/ unless DRAVIX_BUILD_DIR names
 # another for the first (and with -x86 after it, the second).
 set -euo pipefail
 
@@ -50,14 +50,25 @@ echo "== The Windows downloads"
 DRAVIX_BUILD_DIR="$build" "$root/scripts/package_windows.sh" -DBUILD_TESTING=ON
 wine="$wine" wine32="${x86_runs:+$wine32}" wineserver="$wineserver" \
     "$root/tests/check_windows_release.sh" "$build" "${x86_runner[@]}"
+# The second build is of the very sources of the first, in a checkout elsewhere: the working tree
+# as it is, uncommitted changes and new files too, as a commit dated as the last one, whose date is
+# every time in the downloads.
 work="$(mktemp -d)"
-git clone --quiet "$root" "$work/second checkout/dravix"
-DRAVIX_BUILD_DIR="$work/second checkout/build" \
-    "$work/second checkout/dravix/scripts/package_windows.sh" >/dev/null
-if ! cmp "$build/SHA256SUMS" "$work/second checkout/build/SHA256SUMS"; then
-    echo "A second build of the Windows downloads differs:" >&2
-    diff "$build/SHA256SUMS" "$work/second checkout/build/SHA256SUMS" >&2 || true
+trap 'stop_wine; rm -rf "$work"' EXIT
+second="$work/second checkout"
+export GIT_AUTHOR_NAME=Dravix GIT_AUTHOR_EMAIL=dravix@localhost GIT_COMMITTER_NAME=Dravix \
+    GIT_COMMITTER_EMAIL=dravix@localhost
+GIT_COMMITTER_DATE="$(git -C "$root" log -1 --format=%cI)"
+export GIT_COMMITTER_DATE GIT_AUTHOR_DATE="$GIT_COMMITTER_DATE"
+GIT_INDEX_FILE="$work/index" git -C "$root" add --all
+tree="$(GIT_INDEX_FILE="$work/index" git -C "$root" write-tree)"
+snapshot="$(git -C "$root" commit-tree "$tree" -p HEAD -m "The working tree")"
+git clone --quiet --no-checkout "$root" "$second/dravix"
+git -C "$second/dravix" checkout --quiet "$snapshot"
+DRAVIX_BUILD_DIR="$second/build" "$second/dravix/scripts/package_windows.sh" >/dev/null
+if ! cmp "$build/SHA256SUMS" "$second/build/SHA256SUMS"; then
+    echo "A second build of the same sources gives other Windows downloads:" >&2
+    diff "$build/SHA256SUMS" "$second/build/SHA256SUMS" >&2 || true
     exit 1
 fi
-rm -rf "$work"
-echo "Reproducible: a second build gives the same downloads"
+echo "Reproducible: a second build of the same sources gives the same downloads"
