@@ -11,8 +11,19 @@
 
 debian_root_binds=()
 
+# Making and entering such a system mounts folders, which only root may do: a user namespace would
+# let a normal user mount, but not install Debian's packages with their owners, which apt needs.
+require_root_for_debian_root() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "This needs a Debian $1 system, which only root can make and enter (mounts): run it" \
+            "as root, or through sudo." >&2
+        exit 1
+    fi
+}
+
 make_debian_root() {
     local suite="$1" folder="$2"
+    require_root_for_debian_root "$suite"
     if [ -x "$folder/usr/bin/apt-get" ]; then
         return 0
     fi
