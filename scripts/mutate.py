@@ -4,9 +4,11 @@
 Each fault is one small change a slip of the hand could make: a comparison flipped or loosened,
 a constant moved by one, a logical or arithmetic operator swapped, a negation dropped, one of the
 draw's numbers passed for another, a string emptied, a statement deleted. For each, the tests are
-rebuilt (a Debug build in a folder of its own) and run; a suite that fails or hangs catches the
-fault, and a fault that does not compile is left out. Prints every fault that no suite catches,
-the share caught in each file, the count each suite catches and the faults only one suite catches.
+rebuilt (a Debug build in a folder of its own) and run; a suite that fails catches the fault, a
+fault that does not compile is left out, and one under which a suite only runs out of time is
+counted apart, neither caught nor missed. The suites must pass on the unchanged code first. Prints
+every fault that no suite catches, those that timed out, the share caught in each file, the count
+each suite catches and the faults only one suite catches.
 
 A file that only the Windows build compiles (window/win32/) is judged by the Windows window's
 suite under Wine, at 96 and at 144 dots per inch, as scripts/test_windows.sh runs it: a cross
@@ -100,21 +102,21 @@ class LinuxSuites:
             sys.exit("configuring the build failed")
         os.environ.setdefault("QT_QPA_PLATFORM", "offscreen")
 
-    def catchers(self, timeout=8):
+    def verdicts(self, timeout=8):
+        """Each suite that does not pass, and how: "failed" or "timed out"."""
         started = [subprocess.Popen([os.path.join(self.build, "tests", suite), "--gtest_brief=1"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                    for suite in self.suites]
-        caught = []
+        verdicts = {}
         for suite, process in zip(self.suites, started):
             try:
-                failed = process.wait(timeout=timeout) != 0
+                if process.wait(timeout=timeout) != 0:
+                    verdicts[suite] = "failed"
             except subprocess.TimeoutExpired:
                 process.kill()
                 process.wait()
-                failed = True
-            if failed:
-                caught.append(suite)
-        return caught
+                verdicts[suite] = "timed out"
+        return verdicts
 
 
 class WindowsSuite:
@@ -145,10 +147,12 @@ class WindowsSuite:
         display, self.xvfb, self.wineserver = open(log).read().split()[-3:]
         self.environment = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(build, "wine"))
 
-    def catchers(self):
+    def verdicts(self):
         tests = run(["ctest", "-R", f"^{WINDOWS_SUITE}", "--timeout", "300"], env=self.environment,
                     cwd=self.build)
-        return [] if tests.returncode == 0 else self.suites
+        if tests.returncode == 0:
+            return {}
+        return {WINDOWS_SUITE: "timed out" if "***Timeout" in tests.stdout else "failed"}
 
     def stop(self):
         for prefix in ("wine", "wine-144"):
@@ -178,11 +182,16 @@ def main():
         judges[False] = LinuxSuites(args.build)
     if any(windows_only(path) for path in args.files):
         judges[True] = WindowsSuite(args.build + "-windows")
-    survivors, shares, caught_by = [], [], {}
+    survivors, timeouts, shares, caught_by = [], [], [], {}
     try:
         for judge in judges.values():
             if run(judge.command).returncode != 0:
                 sys.exit("the unchanged code does not build")
+            # A suite that fails or hangs anyway would seem to catch every fault.
+            unchanged = judge.verdicts()
+            if unchanged:
+                sys.exit("the unchanged code does not pass: " +
+                         ", ".join(f"{suite} {how}" for suite, how in unchanged.items()))
             caught_by.update({suite: [] for suite in judge.suites})
         for path in args.files:
             judge = judges[windows_only(path)]
@@ -193,7 +202,7 @@ def main():
                 random.Random(args.seed).shuffle(faults)
                 limit = args.sample
             original = open(os.path.join(ROOT, path), encoding="utf-8").read()
-            planted = caught = 0
+            planted = caught = timed_out = 0
             try:
                 for number, what, text in faults:
                     if planted == limit:
@@ -204,19 +213,26 @@ def main():
                         continue
                     planted += 1
                     fault = f"{path}:{number}: {what}"
-                    catchers = judge.catchers()
+                    verdicts = judge.verdicts()
+                    catchers = [suite for suite, how in verdicts.items() if how == "failed"]
                     for suite in catchers:
                         caught_by[suite].append(fault)
-                    caught += bool(catchers)
-                    print(f"{'caught' if catchers else 'MISSED'} {fault}  {' '.join(catchers)}",
-                          flush=True)
-                    if not catchers:
+                    if catchers:
+                        caught += 1
+                        print(f"caught {fault}  {' '.join(catchers)}", flush=True)
+                    elif verdicts:
+                        timed_out += 1
+                        timeouts.append(fault)
+                        print(f"TIMED OUT {fault}  {' '.join(verdicts)}", flush=True)
+                    else:
                         survivors.append(fault)
+                        print(f"MISSED {fault}", flush=True)
             finally:
                 with open(os.path.join(ROOT, path), "w", encoding="utf-8") as out:
                     out.write(original)
-            shares.append(f"{path}: {caught} of {planted} caught"
-                          f" ({100 * caught / max(planted, 1):.1f} %)")
+            judged = planted - timed_out
+            shares.append(f"{path}: {caught} of {judged} caught"
+                          f" ({100 * caught / max(judged, 1):.1f} %), {timed_out} timed out")
         for judge in judges.values():
             run(judge.command)
     finally:
@@ -225,6 +241,9 @@ def main():
 
     print(f"\n{len(survivors)} missed:")
     for fault in survivors:
+        print("  " + fault)
+    print(f"\n{len(timeouts)} timed out, neither caught nor missed:")
+    for fault in timeouts:
         print("  " + fault)
     print("\n" + "\n".join(shares))
     for suite, faults in caught_by.items():
