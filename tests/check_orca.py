@@ -55,11 +55,14 @@ def fail(message):
     sys.exit(f"FAILED: {message}")
 
 
-def wait_for(what, ready, seconds=PATIENCE):
-    deadline = time.monotonic() + seconds
+def wait_for(what, ready, log):
+    """Waits for a part of the desktop; when it does not come, says so with what the parts said."""
+    deadline = time.monotonic() + PATIENCE
     while not ready():
         if time.monotonic() > deadline:
-            fail(f"the desktop could not be set up: {what} within {seconds} s")
+            with open(log.name, errors="replace") as said:
+                fail(f"the desktop could not be set up: no {what} within {PATIENCE} s\n"
+                     f"{said.read()[-4000:]}")
         time.sleep(0.1)
 
 
@@ -103,33 +106,36 @@ def desktop(dravix, work):
     os.makedirs(f"{work}/config/speech-dispatcher")
     with open(f"{work}/config/speech-dispatcher/speechd.conf", "w") as conf:
         conf.write("DisableAutoSpawn\n")
+    # What the desktop's parts say, shown when one does not come up.
+    parts = open(f"{work}/desktop.log", "w")
     read, write = os.pipe()
     subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                      "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+                      "-nolisten", "tcp"], pass_fds=[write], stderr=parts)
     os.close(write)
     display = os.read(read, 16).decode().strip()
     if not display:
         fail("the desktop could not be set up: Xvfb did not start")
     env["DISPLAY"] = f":{display}"
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"],
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True)
+                           stdout=subprocess.PIPE, stderr=parts, env=env, text=True)
     env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=env, stderr=subprocess.DEVNULL)
+    subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=env, stderr=parts)
     started = f"{work}/window-manager"
-    subprocess.Popen(["openbox", "--startup", f"touch {started}"], env=env,
-                     stderr=subprocess.DEVNULL)
-    wait_for("the window manager", lambda: os.path.exists(started))
-    log = f"{work}/orca.log"
-    open(log, "w").close()
+    subprocess.Popen(["openbox", "--startup", f"touch {started}"], env=env, stdout=parts,
+                     stderr=parts)
+    wait_for("window manager", lambda: os.path.exists(started), parts)
+    speech_log = f"{work}/orca.log"
+    open(speech_log, "w").close()
     orca = shutil.which("orca")
     with open(orca) as script:
         python = script.readline()[2:].split()
     start = ("import functools, runpy; runpy.run_path(%r, run_name='__main__', "
              "init_globals={'open': functools.partial(open, buffering=1)})" % orca)
-    reader = subprocess.Popen([*python, "-c", start, "-u", f"{work}/orca", "--debug-file", log],
-                              env=env)
-    speech = Speech(log)
-    wait_for("Orca", lambda: speech.since() or reader.poll() is not None)
+    reader = subprocess.Popen(
+        [*python, "-c", start, "-u", f"{work}/orca", "--debug-file", speech_log], env=env,
+        stderr=parts)
+    speech = Speech(speech_log)
+    wait_for("Orca", lambda: speech.since() or reader.poll() is not None, parts)
     if reader.poll() is not None:
         fail(f"the desktop could not be set up: Orca ended with exit code {reader.returncode}")
     speech.read = len(speech.since())

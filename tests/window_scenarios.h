@@ -88,30 +88,34 @@ template <typename Window> void RunAll()
         SCOPED_TRACE(scenario.name);
         Window w(scenario.closer);
         const std::string_view steps = scenario.steps;
-        for (std::size_t at = 0; at < steps.size();) {
+        for (std::size_t at = 0, step = 1; at < steps.size(); ++step) {
             const std::size_t kind = kOpen.find(steps[at]);
-            if (kind == kOpen.npos) {
-                const std::size_t end = std::min(steps.find_first_of(kOpen, at), steps.size());
-                w.Keys(std::string(steps.substr(at, end - at)));
-                at = end;
-                continue;
-            }
-            const std::size_t end = steps.find(kClose[kind], at);
-            const std::string what(steps.substr(at + 1, end - at - 1));
-            if (kind == 0)
+            const std::size_t end = kind == kOpen.npos
+                                        ? std::min(steps.find_first_of(kOpen, at), steps.size())
+                                        : steps.find(kClose[kind], at) + 1;
+            const std::string_view written = steps.substr(at, end - at);
+            // A failure names its step, as the row writes it (the first 40 characters).
+            SCOPED_TRACE("step " + std::to_string(step) + ", " +
+                         std::string(written.substr(0, 40)));
+            const std::string what(written.substr(1, written.size() - 2));
+            if (kind == kOpen.npos)
+                w.Keys(std::string(written));
+            else if (kind == 0)
                 w.Click(what);
             else if (kind == 1)
                 w.Copy(what);
             else
-                EXPECT_EQ(w.Focus(), what);
-            at = end + 1;
+                EXPECT_EQ(w.Focus(), what) << "where the focus is";
+            at = end;
         }
-        EXPECT_EQ(w.Focus(), scenario.focus);
+        EXPECT_EQ(w.Focus(), scenario.focus) << "where the focus is at the end";
         for (std::size_t box = 0; box < scenario.texts.size(); ++box) {
             const std::string text = w.Text(std::string("Text") + "1234"[box]);
             // Not EXPECT_EQ: a long text would fill the log.
             EXPECT_TRUE(text == scenario.texts[box])
-                << "Text" << box + 1 << ": " << text.substr(0, 80);
+                << "Text"
+                << "1234"[box] << " shows \"" << text.substr(0, 80) << "\", not \""
+                << scenario.texts[box].substr(0, 80) << '"';
         }
         // The report line is read from its first label, however long it is.
         EXPECT_EQ(w.FirstShown("Text2"), 0);
