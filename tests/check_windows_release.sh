@@ -115,8 +115,11 @@ check window_appears 30
 refused=0
 "$wine" "$setup" /S || refused=$?
 check test "$refused" -eq 2
-"$wine" "$installer_folder\\uninstall.exe" /S
-sleep 5
+# An NSIS uninstaller copies itself to %TEMP% and ends at once, leaving the copy to run; told
+# where it is installed (_?=), it runs in place and ends with the copy's exit code.
+refused=0
+"$wine" "$installer_folder\\uninstall.exe" /S "_?=$installer_folder" || refused=$?
+check test "$refused" -eq 2
 check test -f "$WINEPREFIX/drive_c/$user_programs/Dravix/dravix.exe"
 "$wineserver" -k && settle
 

@@ -269,6 +269,25 @@ private:
     const HWND form_;
 };
 
+// Windows refuses to make Form1, and the report that follows is read and closed.
+LRESULT CALLBACK RefuseForm1(int code, WPARAM wParam, LPARAM lParam)
+{
+    wchar_t name[8] = {};
+    if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), name, 8) > 0 &&
+        std::wstring_view(name) == L"Form1")
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+std::string noWindowReport;
+void CALLBACK ReadAndCloseReport(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (const HWND box = FindWindowW(L"#32770", L"Dravix")) {
+        noWindowReport = Utf8(WindowText(VisibleChildren(box, L"Static").back()));
+        KillTimer(nullptr, timer);
+        EndDialog(box, IDOK);
+    }
+}
+
 TEST(Win32Window, BehavesAsAPersonExpects)
 {
     scenarios::RunAll<Window>();
@@ -292,6 +311,22 @@ TEST(Win32Window, LooksAsDesigned)
                    L"2"),
               "\uFFFD2");
     EXPECT_EQ(Utf8(L"\xD800\u00E9\uFF11\xD83D\xDE00"), "\uFFFD\u00E9\uFF11\U0001F600");
+}
+
+// Where Windows makes no window, the program says so in a message box, with the system's reason,
+// and ends with exit code 1.
+TEST(Win32Window, SaysWhyItHasNoWindow)
+{
+    // An earlier Form1 left its quit message, which would end the report's message box at once.
+    for (MSG quit; PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
+    }
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseForm1, nullptr, GetCurrentThreadId());
+    SetTimer(nullptr, 0, 50, ReadAndCloseReport);
+    EXPECT_EQ(RunForm1(GetModuleHandleW(nullptr), SW_SHOW), 1);
+    UnhookWindowsHookEx(hook);
+    const std::string said = "无法打开 Dravix 的窗口。\n";
+    EXPECT_EQ(noWindowReport.substr(0, said.size()), said);
+    EXPECT_GT(noWindowReport.size(), said.size()) << "the system's reason";
 }
 
 // A Form1 takes its window with it, and a box's object that a screen reader still holds then

@@ -16,16 +16,22 @@ export LC_ALL=C.UTF-8
 start_display() {
     local fd_file
     fd_file="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >"$fd_file.log" 2>&1 &
     xvfb_pid=$!
     local tries=0
     while [ ! -s "$fd_file" ] && [ "$tries" -lt 100 ]; do
         sleep 0.1
         tries=$((tries + 1))
     done
+    if [ ! -s "$fd_file" ]; then
+        echo "Xvfb did not start, and Wine cannot make a window without a display:" >&2
+        cat "$fd_file.log" >&2
+        rm -f "$fd_file" "$fd_file.log"
+        return 1
+    fi
     DISPLAY=":$(cat "$fd_file")"
     export DISPLAY
-    rm -f "$fd_file"
+    rm -f "$fd_file" "$fd_file.log"
 }
 
 # step WHAT COMMAND...: runs COMMAND quietly; when it fails, says what failed, with its output. The

@@ -121,6 +121,27 @@ LRESULT CALLBACK NameOkButton(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+struct LocalRelease {
+    void operator()(wchar_t* text) const { LocalFree(text); }
+};
+
+// As Windows' own small programs do, the system's words for why the window could not be made,
+// where it gives a reason; the error is the window's making's, read before anything else runs.
+void ReportNoWindow(DWORD error)
+{
+    std::wstring text = Utf16("无法打开 Dravix 的窗口。");
+    wchar_t* reason = nullptr;
+    if (error != ERROR_SUCCESS &&
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr) > 0)
+        text += L"\n" + std::wstring(reason);
+    const std::unique_ptr<wchar_t, LocalRelease> owned(reason);
+    // The system's text ends its line itself.
+    text.erase(text.find_last_not_of(L"\r\n") + 1);
+    MessageBoxW(nullptr, text.c_str(), Utf16(design::kTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
 } // namespace
 
 std::wstring WindowText(HWND window)
@@ -444,8 +465,10 @@ int RunForm1(HINSTANCE instance, int show)
     const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     Form1 form(instance);
-    if (form.Window() == nullptr)
+    if (form.Window() == nullptr) {
+        ReportNoWindow(GetLastError());
         return 1;
+    }
     ShowWindow(form.Window(), show);
     MSG message;
     BOOL got = FALSE;
