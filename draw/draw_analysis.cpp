@@ -49,9 +49,9 @@ std::int16_t Min(std::int16_t a, std::int16_t b, std::int16_t c)
     return t <= c ? t : c;
 }
 
-std::string_view Qugewei(std::string_view a)
+std::string Qugewei(std::string_view a)
 {
-    return LastChar(Trim(a));
+    return std::string(LastChar(Trim(a)));
 }
 
 std::string FormatReportLine(const DrawReport& report)
@@ -99,7 +99,7 @@ std::optional<std::string> AnalyseDraw(std::string_view first, std::string_view 
     const std::int16_t pbc = CheckedMul(b, c);
 
     return FormatReportLine(
-        {sum, std::string(Qugewei(IntText(sum))), span, Tails(sab, sac, sbc),
+        {sum, Qugewei(IntText(sum)), span, Tails(sab, sac, sbc),
          Join({IntText(CheckedAbs(dab)), IntText(CheckedAbs(dac)), IntText(CheckedAbs(dbc))}),
          Tails(pab, pac, pbc)});
 }

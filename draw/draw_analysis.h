@@ -23,8 +23,9 @@ struct DrawReport {
 std::int16_t Max(std::int16_t x, std::int16_t y, std::int16_t z);
 std::int16_t Min(std::int16_t a, std::int16_t b, std::int16_t c);
 
-// The last digit of an integer's text; for "-3" that is "3". The result views into a.
-std::string_view Qugewei(std::string_view a);
+// The last digit of an integer's text; for "-3" that is "3". A copy, one character long, so it
+// fits std::string's own buffer.
+std::string Qugewei(std::string_view a);
 
 std::string FormatReportLine(const DrawReport& report);
 
