@@ -288,6 +288,28 @@ void CALLBACK ReadAndCloseReport(HWND, UINT, UINT_PTR timer, DWORD)
     }
 }
 
+// What DpiOf asks a Windows for, and what one that has N of the two DPI functions answers.
+std::vector<std::string> askedFor;
+UINT WINAPI WindowDpi(HWND)
+{
+    return 120;
+}
+HRESULT WINAPI MonitorDpi(HMONITOR, int, UINT* x, UINT* y)
+{
+    *x = *y = 144;
+    return S_OK;
+}
+template <int N> FARPROC Windows(const wchar_t*, const char* name)
+{
+    askedFor.emplace_back(name);
+    const auto found = [](auto function) {
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+    };
+    if (askedFor.back() == "GetDpiForWindow")
+        return N >= 2 ? found(WindowDpi) : nullptr;
+    return askedFor.back() == "GetDpiForMonitor" && N >= 1 ? found(MonitorDpi) : nullptr;
+}
+
 TEST(Win32Window, BehavesAsAPersonExpects)
 {
     scenarios::RunAll<Window>();
@@ -297,8 +319,21 @@ TEST(Win32Window, BehavesAsAPersonExpects)
 TEST(Win32Window, LooksAsDesigned)
 {
     Window w;
-    const char* dpi = std::getenv("DRAVIX_EXPECTED_DPI");
-    scenarios::CheckPlaces(w, (dpi == nullptr ? 96 : std::atoi(dpi)) / 96.0);
+    const char* expected = std::getenv("DRAVIX_EXPECTED_DPI");
+    const UINT dpi = expected == nullptr ? 96 : std::atoi(expected);
+    scenarios::CheckPlaces(w, dpi / 96.0);
+
+    // Wine has one DPI: the window's own, its monitor's and the system's are asked for in that
+    // order of a Windows that has the first two, only the second, or neither.
+    const std::pair<FunctionFinder, std::pair<UINT, std::vector<std::string>>> ages[] = {
+        {Windows<2>, {120, {"GetDpiForWindow"}}},
+        {Windows<1>, {144, {"GetDpiForWindow", "GetDpiForMonitor"}}},
+        {Windows<0>, {dpi, {"GetDpiForWindow", "GetDpiForMonitor"}}}};
+    for (const auto& [windows, answer] : ages) {
+        askedFor.clear();
+        EXPECT_EQ(DpiOf(w.form.Window(), windows), answer.first);
+        EXPECT_EQ(askedFor, answer.second);
+    }
 
     // The manifest is in force: the common controls are version 6's, the themed ones.
     ACTCTX_SECTION_KEYED_DATA redirection = {};

@@ -28,15 +28,6 @@ struct HookRelease {
     void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
 };
 
-// A function that the oldest Windows lacks is looked up when needed, never imported, so that the
-// program starts there too.
-template <typename Function> Function LaterWindowsFunction(const wchar_t* module, const char* name)
-{
-    const FARPROC function = GetProcAddress(GetModuleHandleW(module), name);
-    // Through void (*)(), which every function pointer type converts to and from.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
-}
-
 // Windows Vista and later turn on data execution prevention for the program from the flag in its
 // header; a 32-bit Windows XP SP3 does so only when the program asks. A 64-bit program always has
 // it.
@@ -46,19 +37,9 @@ void AskForDataExecutionPrevention()
         using SetPolicyFunction = BOOL(WINAPI*)(DWORD);
         constexpr DWORD kEnable = 1; // PROCESS_DEP_ENABLE, from XP SP3's headers
         if (const auto setPolicy =
-                LaterWindowsFunction<SetPolicyFunction>(L"kernel32.dll", "SetProcessDEPPolicy"))
+                As<SetPolicyFunction>(SystemFunction(L"kernel32.dll", "SetProcessDEPPolicy")))
             setPolicy(kEnable);
     }
-}
-
-UINT DpiOf(HWND window)
-{
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    if (const auto getDpi =
-            LaterWindowsFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow"))
-        return getDpi(window);
-    const std::unique_ptr<HDC__, ScreenDcRelease> screen(GetDC(nullptr));
-    return static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY));
 }
 
 int Scale(int twips, UINT dpi)
@@ -72,7 +53,7 @@ SIZE WindowSize(UINT dpi)
                  Scale(design::kClientArea.height, dpi)};
     using AdjustFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     if (const auto adjust =
-            LaterWindowsFunction<AdjustFunction>(L"user32.dll", "AdjustWindowRectExForDpi"))
+            As<AdjustFunction>(SystemFunction(L"user32.dll", "AdjustWindowRectExForDpi")))
         adjust(&rect, kStyle, FALSE, 0, dpi);
     else
         AdjustWindowRectEx(&rect, kStyle, FALSE, 0);
@@ -143,6 +124,32 @@ void ReportNoWindow(DWORD error)
 }
 
 } // namespace
+
+FARPROC SystemFunction(const wchar_t* module, const char* name)
+{
+    HMODULE loaded = GetModuleHandleW(module);
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (loaded == nullptr && length > 0 && length < MAX_PATH)
+        loaded = LoadLibraryW((std::wstring(folder, length) + L"\\" + module).c_str());
+    return loaded == nullptr ? nullptr : GetProcAddress(loaded, name);
+}
+
+UINT DpiOf(HWND window, FunctionFinder find)
+{
+    using ForWindow = UINT(WINAPI*)(HWND);
+    if (const auto forWindow = As<ForWindow>(find(L"user32.dll", "GetDpiForWindow")))
+        return forWindow(window);
+    // MDT_EFFECTIVE_DPI: the DPI that the monitor's scale asks for.
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    UINT x = 0, y = 0;
+    if (const auto forMonitor = As<ForMonitor>(find(L"shcore.dll", "GetDpiForMonitor"));
+        forMonitor != nullptr &&
+        SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0, &x, &y)))
+        return y;
+    const std::unique_ptr<HDC__, ScreenDcRelease> screen(GetDC(nullptr));
+    return static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY));
+}
 
 std::wstring WindowText(HWND window)
 {

@@ -59,6 +59,24 @@ private:
     HWND lastFocus_ = nullptr; // given back when the window is active again
 };
 
+// A function of a system DLL that the oldest Windows lacks, looked up when needed rather than
+// imported, so that the program starts there too; null where this Windows lacks it. A DLL not yet
+// loaded is loaded from the system's folder, and stays.
+FARPROC SystemFunction(const wchar_t* module, const char* name);
+using FunctionFinder = FARPROC (*)(const wchar_t* module, const char* name);
+
+// A function pointer from what a lookup gives, through void (*)(), which every function pointer
+// type converts to and from.
+template <typename Function> Function As(FARPROC function)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(function));
+}
+
+// The DPI a window is laid out at: its own, where Windows tells it (10 1607 and later); else its
+// monitor's (8.1 and later, which can give each monitor a scale of its own); else the system's.
+// The functions are found by find.
+UINT DpiOf(HWND window, FunctionFinder find = SystemFunction);
+
 // Registers the window class, shows Form1 and runs the message loop; returns the exit code.
 int RunForm1(HINSTANCE instance, int show);
 

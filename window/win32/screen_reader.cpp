@@ -268,25 +268,16 @@ struct BstrFree {
 using Bstr = std::unique_ptr<OLECHAR, BstrFree>;
 
 // The text as a UI Automation notification, on Windows 10 1709 and later: a screen reader says it
-// when it can, the newest of several. UI Automation's library is loaded from the system's folder
-// only, and stays: it keeps state for the process's lifetime.
+// when it can, the newest of several.
 void Notify(HWND box, const std::wstring& text)
 {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    const std::wstring library = std::wstring(folder, length) + L"\\uiautomationcore.dll";
-    HMODULE core = GetModuleHandleW(library.c_str());
-    if (core == nullptr && (core = LoadLibraryW(library.c_str())) == nullptr)
-        return;
     // The provider is an IRawElementProviderSimple, which the program only passes on.
     using HostProvider = HRESULT(WINAPI*)(HWND, IUnknown**);
     using RaiseNotification = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
-    const auto hostProvider = reinterpret_cast<HostProvider>(
-        reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaHostProviderFromHwnd")));
-    const auto raise = reinterpret_cast<RaiseNotification>(
-        reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaRaiseNotificationEvent")));
+    const auto hostProvider =
+        As<HostProvider>(SystemFunction(L"uiautomationcore.dll", "UiaHostProviderFromHwnd"));
+    const auto raise =
+        As<RaiseNotification>(SystemFunction(L"uiautomationcore.dll", "UiaRaiseNotificationEvent"));
     IUnknown* created = nullptr;
     if (hostProvider == nullptr || raise == nullptr || FAILED(hostProvider(box, &created)))
         return;
