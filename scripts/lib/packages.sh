@@ -58,10 +58,11 @@ DRAVIX_TEST_PACKAGES=(
 # on Debian 13; the package names the release's own).
 DRAVIX_CLANG_PACKAGES=(clang libclang-rt-dev)
 # What building Dravix for Windows and testing it under Wine needs: wine64 runs the 64-bit
-# programs, wine32 the 32-bit ones.
+# programs, and wine32, installed where they are to run, the 32-bit ones.
+DRAVIX_WINE32_PACKAGES=(wine32:i386)
 DRAVIX_WINDOWS_PACKAGES=(
     cmake make g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 googletest python3
-    wine64 wine32:i386 fonts-wine
+    wine64 fonts-wine
     xvfb xauth xdotool
     fonts-noto-cjk
 )

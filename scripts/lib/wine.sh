@@ -108,10 +108,17 @@ start_wine() {
 # programs: natively where the kernel runs those; else through qemu-user-static, in a namespace of
 # the command's own (scripts/lib/qemu-i386.sh); else not at all. Sets x86_runner to what a command
 # that starts them runs under (nothing, natively) and x86_how to say which, or why not, and fails
-# when they cannot run. DRAVIX_X86_THROUGH_QEMU=1 takes qemu where the kernel would do.
+# when they cannot run (first installing the 32-bit Wine). DRAVIX_X86_THROUGH_QEMU=1 takes qemu
+# where the kernel would do.
 find_x86_runner() {
     local failure
     x86_runner=()
+    # Apart from the rest: Debian's 32-bit packages can lag behind its 64-bit ones on a mirror in
+    # the middle of a sync, and then the 32-bit Wine cannot be installed beside them.
+    if ! failure="$(install_missing_packages "${DRAVIX_WINE32_PACKAGES[@]}" 2>&1)"; then
+        x86_how="not at all: Debian's 32-bit Wine could not be installed: $failure"
+        return 1
+    fi
     if [ -z "${DRAVIX_X86_THROUGH_QEMU:-}" ] && "$wine32" --version >/dev/null 2>&1; then
         x86_how="natively"
         return 0
