@@ -43,6 +43,8 @@ public:
                 QTest::keyClick(focus, Qt::Key(Qt::Key_A + key - 1), Qt::ControlModifier);
             else
                 QTest::keyClick(focus, key);
+            // What a key posts, as a paste of lines does its first line, is done before the next.
+            QCoreApplication::processEvents();
         }
     }
     void Click(const std::string& name) const

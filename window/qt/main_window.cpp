@@ -128,36 +128,57 @@ QLabel* Label(QWidget* parent, design::Id id)
 }
 
 // A text box holds a single line. As in Windows' own text box, a pasted or dropped text goes in
-// up to its first line feed, without a carriage return just before it, and one that starts with a
-// line feed puts nothing in, which leaves the box unchanged; QLineEdit would keep the line breaks,
-// hidden as spaces, and the box would read as a different number.
+// up to its first line feed, without a carriage return just before it, and as one edit, which
+// Ctrl+Z takes back; one that starts with a line feed puts nothing in, so over a selection it
+// deletes it. QLineEdit would keep the line breaks, hidden as spaces, and the box would read as a
+// different number.
 class SingleLine : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit SingleLine(QLineEdit* box) : QValidator(box) {}
     State validate(QString& text, int& cursor) const override
     {
         const qsizetype lineFeed = text.indexOf(u'\n');
-        if (lineFeed >= 0) {
-            // The box held no line feed before, so this one came in with the text that ends at
-            // the cursor; what follows the cursor was there already, and so was a carriage return
-            // in the part that the last text starts with.
-            const auto kept =
-                std::mismatch(last_.cbegin(), last_.cend(), text.cbegin(), text.cend());
-            const bool pastedReturn =
-                lineFeed > kept.second - text.cbegin() && text[lineFeed - 1] == u'\r';
-            const qsizetype end = pastedReturn ? lineFeed - 1 : lineFeed;
-            text = text.left(end) + text.mid(cursor);
-            cursor = static_cast<int>(end);
-            // Nothing changed, so QLineEdit takes the edit back and reports no change.
-            if (text == last_)
-                return Invalid;
+        if (lineFeed < 0) {
+            last_ = text;
+            refused_ = false;
+            return Acceptable;
         }
-        last_ = text;
-        return Acceptable;
+        // The box held no line feed before, so this one came in with the text that ends at the
+        // cursor, in place of what the last text holds between the parts both share.
+        const qsizetype after = text.size() - cursor;
+        const qsizetype replacedEnd = last_.size() - after;
+        const auto shared = std::mismatch(last_.cbegin(), last_.cend(), text.cbegin(), text.cend());
+        const qsizetype start = std::min<qsizetype>(shared.second - text.cbegin(), replacedEnd);
+        const bool pastedReturn = lineFeed > start && text[lineFeed - 1] == u'\r';
+        const QString line = text.mid(start, (pastedReturn ? lineFeed - 1 : lineFeed) - start);
+        // Were the text fixed here, QLineEdit would set it anew and drop its undo history. The
+        // edit is refused instead, and the line put in as the box's own edit, once this one is
+        // over. QLineEdit takes an edit back only after an accepted one, though: after a paste
+        // that put nothing in, the text is fixed here after all.
+        if (refused_) {
+            text = text.left(start) + line + text.mid(cursor);
+            cursor = static_cast<int>(start + line.size());
+            last_ = text;
+            refused_ = false;
+            return Acceptable;
+        }
+        refused_ = true;
+        if (line.isEmpty() && replacedEnd == start)
+            return Invalid;
+        auto* box = static_cast<QLineEdit*>(parent());
+        QMetaObject::invokeMethod(
+            box,
+            [box, start, replacedEnd, line] {
+                box->setSelection(static_cast<int>(start), static_cast<int>(replacedEnd - start));
+                box->insert(line);
+            },
+            Qt::QueuedConnection);
+        return Invalid;
     }
 
 private:
-    mutable QString last_; // the text that the box holds
+    mutable QString last_;         // the text that the box holds
+    mutable bool refused_ = false; // whether the last edit was refused
 };
 
 QLineEdit* TextBox(QWidget* parent, design::Id id)
