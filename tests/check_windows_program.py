@@ -12,7 +12,8 @@
   for its processor, which must hold no element of the manifest namespace that Windows XP does not
   know ("the application configuration is incorrect").
 
-Usage: check_windows_program.py PROGRAM x86|x64 MANIFEST EXPORTS OBJDUMP WINDRES
+Usage: check_windows_program.py PROGRAM x86|x64 MANIFEST EXPORTS OBJDUMP WINDRES VERSION SHORT
+(VERSION the project's, SHORT as Windows shows it)
 """
 import re
 import subprocess
@@ -31,10 +32,15 @@ KNOWN_TO_XP = {"assembly", "assemblyIdentity", "description", "dependency", "dep
                "file", "comClass", "typelib", "windowClass", "noInherit", "noInheritable",
                "comInterfaceExternalProxyStub", "clrClass", "clrSurrogate"}
 ICON_IMAGES = sorted(f"{size}/{bits}" for size in (48, 32, 16) for bits in (4, 8, 32))
-VERSION_VALUES = ['FILEVERSION 1, 0, 0, 0', 'PRODUCTVERSION 1, 0, 0, 0', 'BLOCK "080404B0"',
-                  'VALUE "FileVersion", "1.00"', 'VALUE "ProductVersion", "1.00"',
-                  'VALUE "ProductName", "Dravix"', 'VALUE "OriginalFilename", "dravix.exe"',
-                  'VALUE "Translation", 0x804, 1200']
+
+
+def version_values(version, short):
+    """The version block's lines for the project's version (1.2.3.4) and Windows' form of it."""
+    numbers = ", ".join(version.split("."))
+    return [f"FILEVERSION {numbers}", f"PRODUCTVERSION {numbers}", 'BLOCK "080404B0"',
+            f'VALUE "FileVersion", "{short}"', f'VALUE "ProductVersion", "{short}"',
+            'VALUE "ProductName", "Dravix"', 'VALUE "OriginalFilename", "dravix.exe"',
+            'VALUE "Translation", 0x804, 1200']
 
 
 def output(*command):
@@ -89,9 +95,9 @@ def import_faults(headers, allowed):
             for name in sorted(imports - allowed)]
 
 
-def resource_faults(program, architecture, manifest_path, windres):
+def resource_faults(program, architecture, manifest_path, windres, versions):
     resources = output(windres, "-J", "coff", "-O", "rc", "-i", program)
-    faults = [f"no {value} in the version block" for value in VERSION_VALUES
+    faults = [f"no {value} in the version block" for value in versions
               if value not in resources]
     # Each icon image is a plain bitmap as every Windows shell shows it: a 40-byte header over
     # twice the image's height (colours and mask), uncompressed.
@@ -120,10 +126,11 @@ def resource_faults(program, architecture, manifest_path, windres):
 
 
 def main():
-    program, architecture, manifest, exports, objdump, windres = sys.argv[1:7]
+    program, architecture, manifest, exports, objdump, windres, version, short = sys.argv[1:9]
     faults, headers = header_faults(program, architecture, objdump)
     faults += import_faults(headers, exported(exports, architecture))
-    faults += resource_faults(program, architecture, manifest, windres)
+    faults += resource_faults(program, architecture, manifest, windres,
+                              version_values(version, short))
     for fault in faults:
         print(f"{program}: {fault}")
     sys.exit(1 if faults else 0)
