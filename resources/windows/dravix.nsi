@@ -1,5 +1,5 @@
 ; The Windows installer: per user, without administrator rights, in Simplified Chinese.
-; makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0.0 -DVERSION_SHORT=1.00 -DFILES=<folder with
+; makensis -INPUTCHARSET UTF8 -DVERSION=<version> -DVERSION_SHORT=<short version> -DFILES=<folder with
 ; dravix.exe, LICENSE.txt and 说明.txt> -DICON=<dravix.ico> -DOUTFILE=<setup.exe> dravix.nsi
 
 ; A 64-bit installer for the 64-bit program; it runs wherever the program does.
