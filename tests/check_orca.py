@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
-"""What Orca, the real screen reader, says of Dravix as a blind user works it.
-
-Usage: check_orca.py DRAVIX
-
-A desktop of the test's own: an X server, and in a PID namespace where Orca meets no other Orca of
-the same user (it will not start beside one) a window manager, a D-Bus session with the AT-SPI
-bus, Orca and the program. Keys go in one by one, as a person types them, each once Orca has said
-what the last one brought. Orca's speech is read from its debug log, made line-buffered: Orca
-buffers it in blocks, and its last words would come only as it quits. No synthesiser speaks:
-speech-dispatcher is told not to start, and Orca logs what it would say all the same.
-"""
+# What Orca, the real screen reader, says of Dravix as a blind user works it.
+#
+# Usage: check_orca.py DRAVIX
+#
+# A desktop of the test's own: an X server, and in a PID namespace where Orca meets no other Orca of
+# the same user (it will not start beside one) a window manager, a D-Bus session with the AT-SPI
+# bus, Orca and the program. Keys go in one by one, as a person types them, each once Orca has said
+# what the last one brought. Orca's speech is read from its debug log, made line-buffered: Orca
+# buffers it in blocks, and its last words would come only as it quits. No synthesiser speaks:
+# speech-dispatcher is told not to start, and Orca logs what it would say all the same.
 import os
 import re
 import shutil
@@ -59,7 +58,7 @@ def fail(message, log=None):
 
 
 def wait_for(what, ready, log, patience=PATIENCE):
-    """True once ready; False after a patience shorter than the whole, else a failure."""
+    # True once ready; False after a patience shorter than the whole, else a failure.
     deadline = time.monotonic() + patience
     while not ready():
         if time.monotonic() > deadline:
@@ -71,7 +70,7 @@ def wait_for(what, ready, log, patience=PATIENCE):
 
 
 class Speech:
-    """What Orca has said, from its debug log, and how much of it the steps have taken."""
+    # What Orca has said, from its debug log, and how much of it the steps have taken.
 
     def __init__(self, log):
         self.log, self.read = log, 0

@@ -181,27 +181,33 @@ private:
 };
 
 using Hearing = std::tuple<std::string, LONG, std::string>;
+using Getter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
 
-// The name, role and description that a screen reader hears of an object, which it then lets go.
+// One text that a screen reader hears of an object, and its name, role and description; the
+// object is then let go.
+std::string Said(IAccessible* object, Getter get)
+{
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR said = nullptr;
+    (object->*get)(self, &said);
+    const std::string text = said == nullptr ? "" : Utf8(said);
+    SysFreeString(said);
+    return text;
+}
 Hearing Heard(IAccessible* object)
 {
     if (object == nullptr)
         return {"no object", 0, ""};
-    VARIANT self = {};
+    VARIANT self = {}, role = {};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    const auto text = [](BSTR said) {
-        const std::string text = said == nullptr ? "" : Utf8(said);
-        SysFreeString(said);
-        return text;
-    };
-    BSTR name = nullptr, description = nullptr;
-    VARIANT role = {};
-    object->get_accName(self, &name);
     object->get_accRole(self, &role);
-    object->get_accDescription(self, &description);
+    const Hearing heard = {Said(object, &IAccessible::get_accName), role.lVal,
+                           Said(object, &IAccessible::get_accDescription)};
     object->Release();
-    return {text(name), role.lVal, text(description)};
+    return heard;
 }
 
 constexpr DWORD kLiveRegionChanged = 0x8019;
@@ -213,25 +219,6 @@ void CALLBACK SeeLiveRegionChange(HWINEVENTHOOK, DWORD, HWND window, LONG object
 {
     if (object == OBJID_CLIENT && child == CHILDID_SELF)
         liveRegionChanged = window;
-}
-
-// A box's text as a screen reader reads it.
-std::string ValueOf(HWND box)
-{
-    IAccessible* object = nullptr;
-    AccessibleObjectFromWindow(box, OBJID_CLIENT, IID_IAccessible,
-                               reinterpret_cast<void**>(&object));
-    if (object == nullptr)
-        return "no object";
-    VARIANT self = {};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR value = nullptr;
-    object->get_accValue(self, &value);
-    object->Release();
-    const std::string text = value == nullptr ? "" : Utf8(value);
-    SysFreeString(value);
-    return text;
 }
 
 // What a screen reader in another process hears of the program's window, asked of each part's
@@ -248,6 +235,13 @@ public:
     LONG Role(const scenarios::Part& part) const
     {
         return std::get<1>(Heard(Ask(CreateStdAccessibleObject, part.name)));
+    }
+    std::string Value(const std::string& name) const
+    {
+        IAccessible* object = Ask(AccessibleObjectFromWindow, name);
+        const std::string value = Said(object, &IAccessible::get_accValue);
+        object->Release();
+        return value;
     }
     // The controls stand in the design's order, the tab order, from the top.
     HWND Part(const std::string& name) const
@@ -412,7 +406,7 @@ TEST(Win32Window, RunsAsAProgram)
     }
     UnhookWinEvent(hook);
     EXPECT_EQ(liveRegionChanged, reader.Part("Text2"));
-    EXPECT_EQ(ValueOf(reader.Part("Text2")), scenarios::kLine123);
+    EXPECT_EQ(reader.Value("Text2"), scenarios::kLine123);
     PostMessageW(form, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
     if (WaitForSingleObject(program.hProcess, kPatience) != WAIT_OBJECT_0)
