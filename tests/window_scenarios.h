@@ -57,9 +57,8 @@ inline const std::vector<Scenario>& All()
         {"deleting and pasting are changes, a paste keeps its first line only, which may be none",
          "5\t\t\b[42\r\n1\n2]\x16[\n6]\x16<Text4>[7\n8]\x16{Text4}[\n6]\x16", "Text4",
          {"", "", "42", "7"}},
-        {"a paste of lines is one edit to undo, the line over a selection too",
-         "[4\n5]{Text3}\x16{Text3}\x1a\t9\t\t[6\r\n]\x16<Text3>{Text1}\x1a", "Text3",
-         {"9", "", "", ""}},
+        {"a paste of lines over a selection is one edit to undo",
+         "9\t\t[6\r\n7]\x16<Text3>{Text1}\x1a", "Text3", {"9", "", "", ""}},
         {"undo takes back a typed digit; Clear, then undo in every box, one emptied by Backspace",
          "5\t\t\x1a<Text3>\t\t123\r\t\t\t\t\b<Command1>{Command2}<Text4>{Text1}\x1a{Text2}\x1a"
          "{Text3}\x1a{Text4}\x1a", "Text4"},
