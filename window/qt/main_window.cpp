@@ -96,7 +96,7 @@ QIcon ProgramIcon()
 // Qt before 6.8 has no announcement, and it tells a screen reader a changed name or description
 // without the new text, so Orca speaks neither. It speaks a notification as it is shown: the report
 // line goes out as one, a child of Form1 of no size, never drawn, shown anew for each line.
-const QString kReportNotice = QStringLiteral("ReportNotice");
+constexpr QLatin1String kReportNotice("ReportNotice");
 #endif
 
 // Form1 is the application's main window; to a screen reader it is a window (a frame), not the
@@ -206,8 +206,8 @@ QPushButton* Button(QWidget* parent, design::Id id)
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, std::string_view text)
 {
     QMessageBox box(icon, Text(design::kTitle), Text(text), QMessageBox::NoButton, parent);
-    // Orca 48 reads a box's title, description and button, and not its text, which Qt 6.8 makes
-    // selectable.
+    // Orca 48 reads a message box's labels of three words or more only, and a Chinese sentence is
+    // one word to it; it reads the description. (Orca 43 then says the message twice.)
     box.setAccessibleDescription(Text(text));
     box.addButton(Text(design::kOk), QMessageBox::AcceptRole);
     box.exec();
