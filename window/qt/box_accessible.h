@@ -4,10 +4,12 @@
 
 class QLineEdit;
 
-// What a screen reader is told of a text box: Qt's own account, but with the whole text as one run
-// of text attributes. Qt 6.4 answers each offset with an empty run, and Orca reads a line up to the
+// What a screen reader is told of a text box, as Qt tells it of a QLineEdit (its text, caret and
+// selection, read and set through the box's own editing), but with the whole text as one run of
+// text attributes. Qt 6.4 answers each offset with an empty run, and Orca reads a line up to the
 // end of its last run, so it left out a box's last character: "23" for 236, and nothing at all for
-// a box that holds one digit.
+// a box that holds one digit. Qt's own interface for a QLineEdit is not public, so this one stands
+// in for it on every Qt.
 class BoxAccessible : public QAccessibleWidget,
                       public QAccessibleTextInterface,
                       public QAccessibleEditableTextInterface {
