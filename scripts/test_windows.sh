@@ -16,6 +16,13 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/lib/packages.sh"
 # shellcheck source=lib/debian_root.sh
 source "$root/scripts/lib/debian_root.sh"
+# Debian 12's 32-bit Wine installs only beside 64-bit libraries of the same versions, which a
+# mirror whose i386 security index lags does not serve; Debian 12 as released, in the kept system,
+# has both alike.
+if [ "$(. /etc/os-release && echo "$ID $VERSION_ID")" = "debian 12" ] &&
+    ! install_missing_packages "${DRAVIX_WINE32_PACKAGES[@]}" >/dev/null 2>&1; then
+    export DRAVIX_IN_DEBIAN_12_SYSTEM="Debian 12's 32-bit Wine cannot be installed here"
+fi
 pin_to_debian_12 "$root/scripts/test_windows.sh" "$@"
 build="${DRAVIX_BUILD_DIR:-$root/build-windows}"
 DRAVIX_BUILD_DIR="$build" "$root/scripts/build_windows.sh" -DBUILD_TESTING=ON

@@ -4,8 +4,9 @@
 #   in_debian_root FOLDER COMMAND...: runs COMMAND in it as root, with /proc, /dev and /sys, the
 #     project's folder and every folder in the array debian_root_binds at the same paths as outside;
 #     the mounts end with the command;
-#   pin_to_debian_12 SCRIPT [ARGUMENTS...]: returns at once on Debian 12; elsewhere runs SCRIPT
-#     in a kept Debian 12 system and exits with its exit code.
+#   pin_to_debian_12 SCRIPT [ARGUMENTS...]: returns at once on Debian 12; elsewhere, or where
+#     DRAVIX_IN_DEBIAN_12_SYSTEM says why not here, runs SCRIPT in a kept Debian 12 system and
+#     exits with its exit code.
 # DRAVIX_DEBIAN_MIRROR names the archive (Debian's own by default), DRAVIX_CACHE the folder where
 # the systems are kept (~/.cache/dravix by default).
 
@@ -72,12 +73,12 @@ in_debian_root() {
 pin_to_debian_12() {
     local release
     release="$(. /etc/os-release && echo "$ID $VERSION_ID")"
-    if [ "$release" = "debian 12" ]; then
+    if [ "$release" = "debian 12" ] && [ -z "${DRAVIX_IN_DEBIAN_12_SYSTEM:-}" ]; then
         return 0
     fi
     local folder="${DRAVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dravix}/debian-12"
-    echo "This is $release: the Windows programs are built with Debian 12's mingw-w64, in the" \
-        "Debian 12 system kept in $folder"
+    echo "${DRAVIX_IN_DEBIAN_12_SYSTEM:-This is $release}: the Windows programs are built with" \
+        "Debian 12's mingw-w64, in the Debian 12 system kept in $folder"
     make_debian_root bookworm "$folder"
     if [ -n "${DRAVIX_BUILD_DIR:-}" ]; then
         debian_root_binds+=("$(dirname "$DRAVIX_BUILD_DIR")")
