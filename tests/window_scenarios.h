@@ -59,6 +59,7 @@ inline const std::vector<Scenario>& All()
          {"", "", "42", "7"}},
         {"a paste of lines over a selection is one edit to undo",
          "9\t\t[6\r\n7]\x16<Text3>{Text1}\x1a", "Text3", {"9", "", "", ""}},
+        {"a paste that starts with a line feed deletes a selection", "9\t\t[\n6]\x16", "Text3"},
         {"undo takes back a typed digit; Clear, then undo in every box, one emptied by Backspace",
          "5\t\t\x1a<Text3>\t\t123\r\t\t\t\t\b<Command1>{Command2}<Text4>{Text1}\x1a{Text2}\x1a"
          "{Text3}\x1a{Text4}\x1a", "Text4"},
