@@ -128,10 +128,12 @@ void ReportNoWindow(DWORD error)
 FARPROC SystemFunction(const wchar_t* module, const char* name)
 {
     HMODULE loaded = GetModuleHandleW(module);
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (loaded == nullptr && length > 0 && length < MAX_PATH)
-        loaded = LoadLibraryW((std::wstring(folder, length) + L"\\" + module).c_str());
+    if (loaded == nullptr) {
+        wchar_t folder[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+        if (length > 0 && length < MAX_PATH)
+            loaded = LoadLibraryW((std::wstring(folder, length) + L"\\" + module).c_str());
+    }
     return loaded == nullptr ? nullptr : GetProcAddress(loaded, name);
 }
 
